@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <deque>
 #include <vector>
 
 namespace platform {
@@ -29,7 +30,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
+    std::deque<std::string> lines_;
     std::size_t firstNumber_ = 0;
     bool echo_ = true;
 };
