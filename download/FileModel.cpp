@@ -1,0 +1,42 @@
+#include "download/FileModel.h"
+
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+using Entry = std::pair<const char*, const FileModel::Text*>;
+
+platform::Value dictionaryOf(std::initializer_list<Entry> entries) {
+    platform::Value dict = platform::Value::object();
+    for (const auto& [key, value] : entries) {
+        if (value->has_value()) {
+            dict[key] = **value;
+        }
+    }
+    return dict;
+}
+
+} // namespace
+
+platform::Value FileModel::recordDictionary(const std::string& basePath,
+                                            const std::string& targetSubPath) const {
+    const Text base = basePath;
+    const Text sub = targetSubPath;
+    return dictionaryOf({{"byname", &_fileByName},
+                         {"filename", &_fileName},
+                         {"fileurl", &_fileURL},
+                         {"time", &_time},
+                         {"basepath", &base},
+                         {"tarpath", &sub},
+                         {"filesize", &_fileSize},
+                         {"filerecievesize", &_fileReceivedSize}});
+}
+
+platform::Value FileModel::finishedEntryDictionary() const {
+    return dictionaryOf({{"filename", &_fileName},
+                         {"time", &_time},
+                         {"filesize", &_fileSize},
+                         {"filepath", &_targetPath},
+                         {"byname", &_fileByName}});
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Container.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Every test gets a container of its own in a fresh temporary folder, a manual
+// clock on the main run loop, and the log lines written during the test.
+class StorageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qelvo-storage-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        home_ = pattern;
+        previousHome_ = platform::Container::shared().home();
+        platform::Container::shared().setHome(home_);
+        platform::UserDefaults::standard().load();
+        platform::Log::shared().setEcho(false);
+        logStart_ = platform::Log::shared().lineCount();
+        platform::RunLoop::main().adoptCurrentThread();
+        clock_ = std::make_shared<platform::ManualClock>();
+        platform::RunLoop::main().setClock(clock_);
+    }
+
+    void TearDown() override {
+        platform::RunLoop::main().reset();
+        platform::RunLoop::main().setClock(std::make_shared<platform::RealClock>());
+        // Only a home chosen by someone else is put back; the default one is not
+        // created just because a test ran.
+        if (previousHome_ != platform::Container::defaultHome().string()) {
+            platform::Container::shared().setHome(previousHome_);
+            platform::UserDefaults::standard().load();
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(home_, ignored);
+    }
+
+    std::string documents() const { return platform::Container::shared().documents(); }
+    std::string caches() const { return platform::Container::shared().caches(); }
+
+    std::vector<std::string> logLines() const {
+        std::size_t next = 0;
+        return platform::Log::shared().linesFrom(logStart_, &next);
+    }
+    bool logged(const std::string& line) const {
+        const auto lines = logLines();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    std::filesystem::path home_;
+    std::string previousHome_;
+    std::size_t logStart_ = 0;
+    std::shared_ptr<platform::ManualClock> clock_;
+};
