@@ -47,10 +47,12 @@ struct HttpError {
         HTTPTooManyRedirects = -1007,
         NotConnectedToInternet = -1009,
         CannotDecodeContentData = -1016,
+        SecureConnectionFailed = -1200,
     };
     int code = Unknown;
     std::string description;
 
+    // The error with the platform's text for `code`; an unknown code gives Unknown.
     static HttpError make(int code);
 };
 

@@ -1,0 +1,247 @@
+#include "platform/net/HttpTransfer.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/net/CurlError.h"
+#include "platform/net/HttpTransferRegistry.h"
+
+#include <curl/curl.h>
+
+#include <cstdlib>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
+                             text.back() == '\n')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool hasHeaderNamed(const HttpHeaders& headers, std::string_view name) {
+    return findHeader(headers, name) != nullptr;
+}
+
+// Loopback never goes through a proxy unless the environment says otherwise.
+bool environmentNamesNoProxy() {
+    return std::getenv("no_proxy") != nullptr || std::getenv("NO_PROXY") != nullptr;
+}
+
+} // namespace
+
+HttpTransfer::HttpTransfer(HttpTaskId id, HttpRequest request,
+                           std::shared_ptr<HttpTaskDelegate> delegate, RunLoop& deliverOn,
+                           std::shared_ptr<HttpTransferRegistry> registry)
+    : id_(id),
+      request_(std::move(request)),
+      deliverOn_(deliverOn),
+      registry_(std::move(registry)),
+      delegate_(std::move(delegate)) {}
+
+HttpTransfer::~HttpTransfer() {
+    closeEasy();
+    registry_->remove(id_);
+}
+
+CURL* HttpTransfer::open() {
+    easy_ = curl_easy_init();
+    if (easy_ == nullptr) {
+        return nullptr;
+    }
+    curl_easy_setopt(easy_, CURLOPT_URL, request_.url.c_str());
+    curl_easy_setopt(easy_, CURLOPT_PRIVATE, this);
+    curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &HttpTransfer::onHeader);
+    curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &HttpTransfer::onBody);
+    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, request_.followRedirects ? 1L : 0L);
+    curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, request_.maxRedirects);
+    curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    // Callers see the bytes as they came: no Accept-Encoding is offered and
+    // nothing is inflated here.
+    curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    if (!environmentNamesNoProxy()) {
+        curl_easy_setopt(easy_, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    }
+
+    if (request_.method == "GET") {
+        curl_easy_setopt(easy_, CURLOPT_HTTPGET, 1L);
+    } else if (request_.method == "HEAD") {
+        curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+    } else {
+        if (request_.method == "POST") {
+            curl_easy_setopt(easy_, CURLOPT_POST, 1L);
+        } else {
+            curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, request_.method.c_str());
+        }
+        if (request_.method == "POST" || !request_.body.empty()) {
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE,
+                             static_cast<curl_off_t>(request_.body.size()));
+            curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, request_.body.data());
+        }
+    }
+
+    for (const auto& [name, value] : request_.headers) {
+        // "Name;" is how curl sends a header with an empty value.
+        std::string line = value.empty() ? name + ";" : name + ": " + value;
+        headerList_ = curl_slist_append(headerList_, line.c_str());
+    }
+    if (!hasHeaderNamed(request_.headers, "Expect")) {
+        // No "100-continue" round trip before a body.
+        headerList_ = curl_slist_append(headerList_, "Expect:");
+    }
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
+    return easy_;
+}
+
+void HttpTransfer::closeEasy() {
+    if (easy_ != nullptr) {
+        curl_easy_cleanup(easy_);
+        easy_ = nullptr;
+    }
+    if (headerList_ != nullptr) {
+        curl_slist_free_all(headerList_);
+        headerList_ = nullptr;
+    }
+}
+
+std::size_t HttpTransfer::onHeader(char* data, std::size_t size, std::size_t count, void* self) {
+    static_cast<HttpTransfer*>(self)->headerLine(std::string_view(data, size * count));
+    return size * count;
+}
+
+std::size_t HttpTransfer::onBody(char* data, std::size_t size, std::size_t count, void* self) {
+    auto* transfer = static_cast<HttpTransfer*>(self);
+    if (!transfer->discardingBody_ && !transfer->cancelled_.load(std::memory_order_relaxed)) {
+        transfer->body_.append(data, size * count);
+    }
+    return size * count;
+}
+
+void HttpTransfer::headerLine(std::string_view line) {
+    if (line.substr(0, 5) == "HTTP/") {
+        // A status line opens a new header block.
+        pending_ = HttpResponse();
+        inHeaderBlock_ = true;
+        std::string_view rest = line.substr(line.find(' ') == std::string_view::npos
+                                                ? line.size()
+                                                : line.find(' ') + 1);
+        pending_.status = std::atoi(std::string(rest.substr(0, 3)).c_str());
+        return;
+    }
+    if (!inHeaderBlock_) {
+        return;  // trailers after a chunked body
+    }
+    std::string_view content = trim(line);
+    if (content.empty()) {
+        inHeaderBlock_ = false;
+        endOfHeaderBlock();
+        return;
+    }
+    if ((line.front() == ' ' || line.front() == '\t') && !pending_.headers.empty()) {
+        // An obsolete folded line continues the previous value.
+        pending_.headers.back().second += " ";
+        pending_.headers.back().second += content;
+        return;
+    }
+    std::size_t colon = content.find(':');
+    if (colon == std::string_view::npos) {
+        return;
+    }
+    pending_.headers.emplace_back(std::string(trim(content.substr(0, colon))),
+                                  std::string(trim(content.substr(colon + 1))));
+}
+
+bool HttpTransfer::redirectIsFollowed(const HttpResponse& response) const {
+    if (!request_.followRedirects || response.status < 300 || response.status >= 400 ||
+        response.status == 304) {
+        return false;
+    }
+    const std::string* location = response.header("Location");
+    return location != nullptr && !location->empty();
+}
+
+void HttpTransfer::endOfHeaderBlock() {
+    if (pending_.status >= 100 && pending_.status < 200) {
+        return;  // an interim response; the real one follows
+    }
+    if (redirectIsFollowed(pending_)) {
+        discardingBody_ = true;
+        return;
+    }
+    discardingBody_ = false;
+    char* url = nullptr;
+    if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url != nullptr) {
+        pending_.url = url;
+    } else {
+        pending_.url = request_.url;
+    }
+    flushData();
+    post([response = std::move(pending_)](HttpTaskDelegate& delegate) {
+        delegate.didReceiveResponse(response);
+    }, false);
+    pending_ = HttpResponse();
+}
+
+void HttpTransfer::flushData() {
+    if (body_.empty()) {
+        return;
+    }
+    post([chunk = std::move(body_)](HttpTaskDelegate& delegate) {
+        delegate.didReceiveData(chunk);
+    }, false);
+    body_.clear();
+}
+
+void HttpTransfer::complete(int result) {
+    flushData();
+    if (result == CURLE_OK) {
+        post([](HttpTaskDelegate& delegate) { delegate.didFinish(); }, true);
+        return;
+    }
+    long osErrno = 0;
+    if (easy_ != nullptr) {
+        curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &osErrno);
+    }
+    HttpError error = CurlError::toHttpError(result, osErrno);
+    post([error](HttpTaskDelegate& delegate) { delegate.didFail(error); }, true);
+}
+
+void HttpTransfer::post(std::function<void(HttpTaskDelegate&)> event, bool last) {
+    if (cancelled_.load(std::memory_order_relaxed)) {
+        return;
+    }
+    deliverOn_.post([self = shared_from_this(), event = std::move(event), last] {
+        if (self->cancelled_.load()) {
+            return;
+        }
+        // A local reference keeps the delegate alive through its own callback,
+        // even when the callback cancels the transfer.
+        std::shared_ptr<HttpTaskDelegate> delegate = self->delegate_;
+        if (last) {
+            self->cancelled_.store(true);
+            self->delegate_.reset();
+            self->registry_->remove(self->id_);
+        }
+        if (delegate) {
+            event(*delegate);
+        }
+    });
+}
+
+void HttpTransfer::cancel() {
+    cancelled_.store(true);
+    std::shared_ptr<HttpTaskDelegate> released = std::move(delegate_);
+    delegate_.reset();
+}
+
+} // namespace platform

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/net/HttpSession.h"
+#include "platform/net/HttpTypes.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+typedef void CURL;
+struct curl_slist;
+
+namespace platform {
+
+class HttpTransferRegistry;
+class RunLoop;
+
+// One transfer of the session. Its curl handle and parsing state belong to the
+// network thread; its delegate belongs to the delivery thread, where every event
+// is handed over and where the delegate is finally released, so that no code of
+// the application ever runs on the network thread.
+class HttpTransfer : public std::enable_shared_from_this<HttpTransfer> {
+public:
+    HttpTransfer(HttpTaskId id, HttpRequest request, std::shared_ptr<HttpTaskDelegate> delegate,
+                 RunLoop& deliverOn, std::shared_ptr<HttpTransferRegistry> registry);
+    ~HttpTransfer();
+    HttpTransfer(const HttpTransfer&) = delete;
+    HttpTransfer& operator=(const HttpTransfer&) = delete;
+
+    HttpTaskId id() const { return id_; }
+
+    // Network thread.
+    CURL* open();  // nullptr when curl cannot make a handle
+    CURL* easy() const { return easy_; }
+    void closeEasy();
+    // Hands the body bytes gathered so far to the delivery thread.
+    void flushData();
+    // The transfer ended with `result` (a CURLcode): posts its last event.
+    void complete(int result);
+
+    // Delivery thread: no event is delivered afterwards and the delegate is released.
+    void cancel();
+
+private:
+    static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
+    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
+    void headerLine(std::string_view line);
+    void endOfHeaderBlock();
+    bool redirectIsFollowed(const HttpResponse& response) const;
+    void post(std::function<void(HttpTaskDelegate&)> event, bool last);
+
+    const HttpTaskId id_;
+    const HttpRequest request_;
+    RunLoop& deliverOn_;
+    std::shared_ptr<HttpTransferRegistry> registry_;
+    std::atomic<bool> cancelled_{false};
+
+    // Delivery thread only.
+    std::shared_ptr<HttpTaskDelegate> delegate_;
+
+    // Network thread only.
+    CURL* easy_ = nullptr;
+    curl_slist* headerList_ = nullptr;
+    HttpResponse pending_;
+    bool inHeaderBlock_ = false;
+    bool discardingBody_ = false;  // the body of a redirect that curl follows
+    std::string body_;
+};
+
+} // namespace platform

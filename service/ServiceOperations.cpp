@@ -1,0 +1,61 @@
+#include "service/ServiceOperations.h"
+
+#include "service/ServiceEndpoint.h"
+
+#include "platform/foundation/Log.h"
+
+#include <fmt/format.h>
+
+#include <utility>
+
+std::string ServiceOperations::usageReport() { return "mode=1"; }
+
+std::string ServiceOperations::homePage() { return "mode=2"; }
+
+std::string ServiceOperations::courseCategories(int nowPage) {
+    return fmt::format("mode=3&nowPage={}&pageSize=10", nowPage);
+}
+
+std::string ServiceOperations::categoryCourses(const std::string& id, int nowPage) {
+    return fmt::format("mode=5&id={}&nowPage={}&pageSize=10", id, nowPage);
+}
+
+std::string ServiceOperations::newsChannels() {
+    return "mode=4&categoryId=&nowPage=1&pageSize=10";
+}
+
+std::string ServiceOperations::channelArticles(const std::string& categoryId, int nowPage) {
+    return fmt::format("mode=4&categoryId={}&nowPage={}&pageSize=10", categoryId, nowPage);
+}
+
+std::string ServiceOperations::searchKeys() { return "mode=6"; }
+
+std::string ServiceOperations::searchInCategory(const std::string& searchKey,
+                                                const std::string& searchId, int nowPage) {
+    return fmt::format("mode=7&searchKey={}&searchId={}&nowPage={}&pageSize=10", searchKey,
+                       searchId, nowPage);
+}
+
+std::string ServiceOperations::searchAll(const std::string& searchKey, int nowPage) {
+    return fmt::format("mode=7&searchKey={}&nowPage={}&pageSize=10", searchKey, nowPage);
+}
+
+std::string ServiceOperations::login(const std::string& userName, const std::string& password) {
+    return fmt::format("mode=8&userName={}&password={}", userName, password);
+}
+
+std::string ServiceOperations::feedback(const std::string& userId, const std::string& content) {
+    return fmt::format("mode=kym8.7&userId={}&content={}", userId, content);
+}
+
+void ServiceOperations::logPost(const std::string& body) {
+    platform::logf("postStr is: {}", body);
+}
+
+void ServiceOperations::send(RequestHelp& transport, const std::string& body,
+                             RequestHelp::CompleteBlock completeBlock,
+                             RequestHelp::ErrorBlock errorBlock) {
+    logPost(body);
+    transport.requestWithUrl(ServiceEndpoint::serviceUrl(), body, std::move(completeBlock),
+                             std::move(errorBlock));
+}

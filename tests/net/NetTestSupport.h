@@ -1,0 +1,124 @@
+#pragma once
+
+// Loopback servers and the main-loop fixture shared by the network and service
+// transport tests.
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace qelvo::testing {
+
+// A cpp-httplib server on a free loopback port, serving on its own thread.
+class LoopbackServer {
+public:
+    explicit LoopbackServer(bool keepAlive = false) {
+        if (!keepAlive) {
+            server_.set_keep_alive_max_count(1);
+        }
+        // Idle keep-alive connections must not hold the server's workers for long.
+        server_.set_keep_alive_timeout(1);
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    ~LoopbackServer() { stop(); }
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    httplib::Server& server() { return server_; }
+    int port() const { return port_; }
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+    void stop() {
+        if (thread_.joinable()) {
+            server_.stop();
+            thread_.join();
+        }
+    }
+
+private:
+    httplib::Server server_;
+    int port_ = 0;
+    std::thread thread_;
+};
+
+// A loopback port that accepts connections (the kernel completes them) but never
+// reads a request nor answers one.
+class SilentServer {
+public:
+    SilentServer() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = 0;
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(fd_, 64);
+        socklen_t length = sizeof address;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentServer() { ::close(fd_); }
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+// A loopback port on which nothing listens.
+inline int closedPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+// Runs each case with this thread as the main run loop's thread, and leaves the
+// loop empty and on the real clock afterwards.
+class MainLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::RunLoop::main().adoptCurrentThread();
+        platform::Log::shared().setEcho(false);
+    }
+    void TearDown() override {
+        platform::RunLoop::main().reset();
+        platform::RunLoop::main().setClock(std::make_shared<platform::RealClock>());
+    }
+    platform::RunLoop& mainLoop() { return platform::RunLoop::main(); }
+    std::shared_ptr<platform::ManualClock> useManualClock() {
+        auto clock = std::make_shared<platform::ManualClock>();
+        platform::RunLoop::main().setClock(clock);
+        return clock;
+    }
+};
+
+} // namespace qelvo::testing
