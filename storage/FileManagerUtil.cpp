@@ -45,8 +45,8 @@ std::optional<Value> FileManagerUtil::getHistorySearchArray() {
 
 bool FileManagerUtil::searchItem(const Value& entry) {
     const std::string path = historyPath();
-    const auto loaded = StoreFile::load(path);
-    Value history = loaded.array.value_or(Value::array());
+    auto loaded = StoreFile::load(path);
+    Value history = StoreFile::takeArray(loaded);
     auto& items = history.get_ref<Value::array_t&>();
     std::erase(items, entry);
     items.insert(items.begin(), entry);
@@ -63,19 +63,19 @@ std::optional<Value> FileManagerUtil::getColltionArray() {
 
 bool FileManagerUtil::collectShopItem(const Value& course) {
     const std::string path = collectionPath();
-    const auto loaded = StoreFile::load(path);
-    Value favourites = loaded.array.value_or(Value::array());
+    auto loaded = StoreFile::load(path);
+    Value favourites = StoreFile::takeArray(loaded);
     favourites.push_back(course);
     return StoreFile::save(loaded, favourites, path);
 }
 
 bool FileManagerUtil::removeCollectItem(const Value& course) {
     const std::string path = collectionPath();
-    const auto loaded = StoreFile::load(path);
+    auto loaded = StoreFile::load(path);
     if (!loaded.array) {
         return false;  // nothing stored, or nothing readable to write back
     }
-    Value favourites = *loaded.array;
+    Value favourites = StoreFile::takeArray(loaded);
     auto& items = favourites.get_ref<Value::array_t&>();
     const auto id = courseId(course);
     const auto match = std::find_if(items.begin(), items.end(),

@@ -37,6 +37,15 @@ StoreFile::Contents StoreFile::load(const std::string& path) {
     return contents;
 }
 
+platform::Value StoreFile::takeArray(Contents& loaded) {
+    if (!loaded.array) {
+        return platform::Value::array();
+    }
+    platform::Value array = std::move(*loaded.array);
+    loaded.array.reset();
+    return array;
+}
+
 bool StoreFile::save(const Contents& loaded, const platform::Value& array, const std::string& path) {
     if (!loaded.unreadable) {
         return platform::PropertyList::writeAtomically(array, path);

@@ -21,6 +21,9 @@ public:
     };
 
     static Contents load(const std::string& path);
+    // Moves the array out of `loaded` (an empty array when there was none) without
+    // copying a thousand dictionaries; `loaded` keeps telling whether it was unreadable.
+    static platform::Value takeArray(Contents& loaded);
 
     // Writes `array` atomically to `path`, `loaded` being what load() found there.
     // Returns false and leaves every file as it was when the array cannot be
