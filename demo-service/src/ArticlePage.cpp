@@ -1,0 +1,61 @@
+#include "ArticlePage.h"
+
+#include "ErrorPage.h"
+#include "HtmlPage.h"
+
+#include <fmt/format.h>
+
+namespace qelvo::demo {
+
+ArticlePage::ArticlePage(const ServiceContent& content)
+    : content_(content)
+{
+}
+
+void ArticlePage::handle(const httplib::Request& request, httplib::Response& response, const SiteAddress& site) const
+{
+    const auto docId = request.get_param_value("docId");
+    std::string page;
+    if (const auto* item = content_.article(docId))
+        page = article(*item, site);
+    else if (const auto* ad = content_.advert(docId))
+        page = advert(*ad, site);
+    if (page.empty()) {
+        response.status = 404;
+        response.set_content(ErrorPage::render(404, "文章不存在或已删除"), "text/html; charset=utf-8");
+        return;
+    }
+    response.set_content(page, "text/html; charset=utf-8");
+}
+
+std::string ArticlePage::article(const NewsArticle& item, const SiteAddress& site) const
+{
+    const auto* channel = content_.channel(item.channelId);
+    std::string body = fmt::format("<h1>{}</h1>\n<p class=\"meta\">{} · 来源：{} · 栏目：{}</p>\n",
+                                   HtmlPage::escape(item.title), HtmlPage::escape(item.date),
+                                   HtmlPage::escape(item.source), HtmlPage::escape(channel ? channel->title : ""));
+    if (channel) {
+        for (const auto& head : channel->head) {
+            if (head.articleId == item.id)
+                body += fmt::format("<p><img src=\"{}\" alt=\"\"></p>\n", HtmlPage::escape(site.picture(head.image)));
+        }
+    }
+    if (!item.info.empty())
+        body += "<div class=\"box\"><strong>导读：</strong>" + HtmlPage::escape(item.info) + "</div>\n";
+    body += HtmlPage::paragraphs(item.body);
+    if (channel && !channel->closing.empty())
+        body += "<p class=\"meta\">" + HtmlPage::escape(channel->closing) + "</p>\n";
+    return HtmlPage::render(item.title, body);
+}
+
+std::string ArticlePage::advert(const Advert& ad, const SiteAddress& site) const
+{
+    std::string body = fmt::format("<p><img src=\"{}\" alt=\"\"></p>\n<h1>{}</h1>\n", HtmlPage::escape(site.picture(ad.image)),
+                                   HtmlPage::escape(ad.title));
+    if (!ad.info.empty())
+        body += "<div class=\"box\">" + HtmlPage::escape(ad.info) + "</div>\n";
+    body += HtmlPage::paragraphs(ad.body);
+    return HtmlPage::render(ad.title, body);
+}
+
+} // namespace qelvo::demo

@@ -1,0 +1,15 @@
+#include "ServiceState.h"
+
+namespace qelvo::demo {
+
+void ServiceState::reset()
+{
+    usage.reset();
+    feedback.clear();
+    requests.clear();
+    behaviours.clearAll();
+    versions.clear();
+    mediaRequests.clear();
+}
+
+} // namespace qelvo::demo
