@@ -1,6 +1,7 @@
 #include "platform/net/HttpSession.h"
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/net/HttpSocketTracker.h"
 #include "platform/net/HttpTransfer.h"
 #include "platform/net/HttpTransferRegistry.h"
 
@@ -109,7 +110,7 @@ private:
             curl_multi_perform(multi_, &stillRunning);
             collectFinished();
             for (auto& [id, transfer] : running_) {
-                transfer->flushData();
+                transfer->dispatch();
             }
             curl_multi_poll(multi_, nullptr, 0, kIdleWaitMilliseconds, nullptr);
         }
@@ -126,7 +127,7 @@ private:
             }
             return;
         }
-        CURL* easy = transfer.open();
+        CURL* easy = transfer.open(sockets_);
         if (easy == nullptr || curl_multi_add_handle(multi_, easy) != CURLM_OK) {
             transfer.complete(CURLE_OUT_OF_MEMORY);
             transfer.closeEasy();
@@ -166,8 +167,9 @@ private:
     std::deque<Command> commands_;
     bool stopping_ = false;
 
-    // Network thread only.
+    // Network thread only (and the destructor, once the thread has ended).
     std::map<HttpTaskId, std::shared_ptr<HttpTransfer>> running_;
+    HttpSocketTracker sockets_;
 };
 
 HttpSession& HttpSession::shared() {

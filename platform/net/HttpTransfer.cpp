@@ -2,6 +2,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/CurlError.h"
+#include "platform/net/HttpSocketTracker.h"
 #include "platform/net/HttpTransferRegistry.h"
 
 #include <curl/curl.h>
@@ -49,11 +50,13 @@ HttpTransfer::~HttpTransfer() {
     registry_->remove(id_);
 }
 
-CURL* HttpTransfer::open() {
+CURL* HttpTransfer::open(HttpSocketTracker& sockets) {
     easy_ = curl_easy_init();
     if (easy_ == nullptr) {
         return nullptr;
     }
+    sockets_ = &sockets;
+    sockets.install(easy_);
     curl_easy_setopt(easy_, CURLOPT_URL, request_.url.c_str());
     curl_easy_setopt(easy_, CURLOPT_PRIVATE, this);
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
@@ -171,6 +174,8 @@ bool HttpTransfer::redirectIsFollowed(const HttpResponse& response) const {
 }
 
 void HttpTransfer::endOfHeaderBlock() {
+    // The body may be held back by the server until these headers are acknowledged.
+    sockets_->acknowledgeNow(easy_);
     if (pending_.status >= 100 && pending_.status < 200) {
         return;  // an interim response; the real one follows
     }
@@ -185,62 +190,75 @@ void HttpTransfer::endOfHeaderBlock() {
     } else {
         pending_.url = request_.url;
     }
-    flushData();
-    post([response = std::move(pending_)](HttpTaskDelegate& delegate) {
+    queueData();
+    queue([response = std::move(pending_)](HttpTaskDelegate& delegate) {
         delegate.didReceiveResponse(response);
-    }, false);
+    });
     pending_ = HttpResponse();
 }
 
-void HttpTransfer::flushData() {
+void HttpTransfer::queueData() {
     if (body_.empty()) {
         return;
     }
-    post([chunk = std::move(body_)](HttpTaskDelegate& delegate) {
+    queue([chunk = std::move(body_)](HttpTaskDelegate& delegate) {
         delegate.didReceiveData(chunk);
-    }, false);
+    });
     body_.clear();
 }
 
-void HttpTransfer::complete(int result) {
-    flushData();
-    if (result == CURLE_OK) {
-        post([](HttpTaskDelegate& delegate) { delegate.didFinish(); }, true);
-        return;
+void HttpTransfer::queue(Event event) {
+    if (!cancelled_.load(std::memory_order_relaxed)) {
+        events_.push_back(std::move(event));
     }
-    long osErrno = 0;
-    if (easy_ != nullptr) {
-        curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &osErrno);
-    }
-    HttpError error = CurlError::toHttpError(result, osErrno);
-    post([error](HttpTaskDelegate& delegate) { delegate.didFail(error); }, true);
 }
 
-void HttpTransfer::post(std::function<void(HttpTaskDelegate&)> event, bool last) {
-    if (cancelled_.load(std::memory_order_relaxed)) {
+void HttpTransfer::complete(int result) {
+    queueData();
+    if (result == CURLE_OK) {
+        queue([](HttpTaskDelegate& delegate) { delegate.didFinish(); });
+    } else {
+        long osErrno = 0;
+        if (easy_ != nullptr) {
+            curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &osErrno);
+        }
+        HttpError error = CurlError::toHttpError(result, osErrno);
+        queue([error](HttpTaskDelegate& delegate) { delegate.didFail(error); });
+    }
+    ended_ = true;
+    dispatch();
+}
+
+void HttpTransfer::dispatch() {
+    queueData();
+    if (events_.empty() || cancelled_.load(std::memory_order_relaxed)) {
+        events_.clear();
         return;
     }
-    deliverOn_.post([self = shared_from_this(), event = std::move(event), last] {
-        if (self->cancelled_.load()) {
-            return;
-        }
-        // A local reference keeps the delegate alive through its own callback,
-        // even when the callback cancels the transfer.
-        std::shared_ptr<HttpTaskDelegate> delegate = self->delegate_;
-        if (last) {
-            self->cancelled_.store(true);
-            self->delegate_.reset();
-            self->registry_->remove(self->id_);
-        }
-        if (delegate) {
-            event(*delegate);
+    deliverOn_.post([self = shared_from_this(), events = std::move(events_), ended = ended_] {
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            // A callback may have cancelled the transfer: nothing more then.
+            if (self->cancelled_.load()) {
+                return;
+            }
+            // A local reference keeps the delegate alive through its own callback,
+            // even when the callback cancels the transfer.
+            std::shared_ptr<HttpTaskDelegate> delegate = self->delegate_;
+            if (ended && i + 1 == events.size()) {
+                self->cancelled_.store(true);
+                self->delegate_.reset();
+                self->registry_->remove(self->id_);
+            }
+            if (delegate) {
+                events[i](*delegate);
+            }
         }
     });
+    events_.clear();
 }
 
 void HttpTransfer::cancel() {
     cancelled_.store(true);
-    std::shared_ptr<HttpTaskDelegate> released = std::move(delegate_);
     delegate_.reset();
 }
 

@@ -8,12 +8,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 typedef void CURL;
 struct curl_slist;
 
 namespace platform {
 
+class HttpSocketTracker;
 class HttpTransferRegistry;
 class RunLoop;
 
@@ -31,13 +33,14 @@ public:
 
     HttpTaskId id() const { return id_; }
 
-    // Network thread.
-    CURL* open();  // nullptr when curl cannot make a handle
+    // Network thread. nullptr when curl cannot make a handle.
+    CURL* open(HttpSocketTracker& sockets);
     CURL* easy() const { return easy_; }
     void closeEasy();
-    // Hands the body bytes gathered so far to the delivery thread.
-    void flushData();
-    // The transfer ended with `result` (a CURLcode): posts its last event.
+    // Hands the events gathered so far (body bytes included) to the delivery
+    // thread in one go, so that a reply costs that thread one wake-up, not three.
+    void dispatch();
+    // The transfer ended with `result` (a CURLcode): dispatches its last events.
     void complete(int result);
 
     // Delivery thread: no event is delivered afterwards and the delegate is released.
@@ -49,7 +52,9 @@ private:
     void headerLine(std::string_view line);
     void endOfHeaderBlock();
     bool redirectIsFollowed(const HttpResponse& response) const;
-    void post(std::function<void(HttpTaskDelegate&)> event, bool last);
+    using Event = std::function<void(HttpTaskDelegate&)>;
+    void queue(Event event);
+    void queueData();
 
     const HttpTaskId id_;
     const HttpRequest request_;
@@ -62,11 +67,14 @@ private:
 
     // Network thread only.
     CURL* easy_ = nullptr;
+    HttpSocketTracker* sockets_ = nullptr;
     curl_slist* headerList_ = nullptr;
     HttpResponse pending_;
     bool inHeaderBlock_ = false;
     bool discardingBody_ = false;  // the body of a redirect that curl follows
     std::string body_;
+    std::vector<Event> events_;
+    bool ended_ = false;  // the last event is queued
 };
 
 } // namespace platform

@@ -31,6 +31,9 @@ public:
         }
         // Idle keep-alive connections must not hold the server's workers for long.
         server_.set_keep_alive_timeout(1);
+        // Headers and body go out in two writes; without this the body of a reply
+        // on a kept-alive connection waits for the client's delayed ACK.
+        server_.set_tcp_nodelay(true);
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         while (!server_.is_running()) {

@@ -1,0 +1,286 @@
+// One "mode=2" round trip through the service transport (RequestHelp on the shared
+// network thread, reply delivered on the main run loop) against the same POST made
+// with libcurl's easy interface on the calling thread. Both keep their connection
+// alive between requests (the session's connection cache, one reused easy handle),
+// and the two kinds of request alternate so that both see the same server state.
+// Both acknowledge a reply's headers at once, as the session does: a server that
+// writes headers and body separately with Nagle's algorithm on would otherwise
+// hold the body of a reply on a busy kept-alive connection for about 40 ms.
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "service/RequestHelp.h"
+#include "service/ServiceOperations.h"
+
+#include <curl/curl.h>
+#include <httplib.h>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kRounds = 200;
+constexpr int kWarmUp = 10;
+constexpr const char* kPath = "/wcm/qelvo/app/index.aspx";
+
+using Clock = std::chrono::steady_clock;
+
+// The demo service as a child process, found at its build location.
+class DemoServiceProcess {
+public:
+    bool start() {
+        const char* binary = QELVO_DEMO_SERVICE_BIN;
+        if (access(binary, X_OK) != 0) {
+            return false;
+        }
+        int fds[2];
+        if (pipe(fds) != 0) {
+            return false;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        std::vector<std::string> args = {binary, "--port", "0"};
+        std::vector<char*> argv;
+        for (auto& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        int spawned = posix_spawn(&pid_, binary, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        if (spawned != 0) {
+            close(fds[0]);
+            pid_ = -1;
+            return false;
+        }
+        out_ = fds[0];
+        return waitForOrigin();
+    }
+    ~DemoServiceProcess() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+        }
+        if (out_ >= 0) {
+            close(out_);
+        }
+    }
+    const std::string& origin() const { return origin_; }
+
+private:
+    bool waitForOrigin() {
+        const std::string marker = "listening on ";
+        std::string output;
+        const auto limit = Clock::now() + std::chrono::seconds(10);
+        while (Clock::now() < limit) {
+            pollfd descriptor{out_, POLLIN, 0};
+            if (poll(&descriptor, 1, 100) <= 0) {
+                continue;
+            }
+            char buffer[512];
+            ssize_t count = read(out_, buffer, sizeof buffer);
+            if (count <= 0) {
+                return false;
+            }
+            output.append(buffer, static_cast<std::size_t>(count));
+            std::size_t at = output.find(marker);
+            std::size_t end = at == std::string::npos ? at : output.find('\n', at);
+            if (end != std::string::npos) {
+                origin_ = output.substr(at + marker.size(), end - at - marker.size());
+                return true;
+            }
+        }
+        return false;
+    }
+
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string origin_;
+};
+
+// Stands in when the demo service has not been built: a fixed home page reply.
+class FixedReplyServer {
+public:
+    FixedReplyServer() {
+        server_.Post(kPath, [](const httplib::Request&, httplib::Response& res) {
+            res.set_content(R"({"result":"0","adList":[],"dataList":[]})", "application/json");
+        });
+        // Headers and body go out in two writes; without this the body of a reply
+        // on a kept-alive connection waits for the client's delayed ACK.
+        server_.set_tcp_nodelay(true);
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    ~FixedReplyServer() {
+        server_.stop();
+        thread_.join();
+    }
+    std::string origin() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+private:
+    httplib::Server server_;
+    int port_ = 0;
+    std::thread thread_;
+};
+
+std::size_t collect(char* data, std::size_t size, std::size_t count, void* body) {
+    static_cast<std::string*>(body)->append(data, size * count);
+    return size * count;
+}
+
+curl_socket_t openSocket(void* socketOut, curlsocktype, curl_sockaddr* address) {
+    curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+    *static_cast<curl_socket_t*>(socketOut) = socket;
+    return socket;
+}
+
+std::size_t acknowledgeHeaders(char*, std::size_t size, std::size_t count, void* socket) {
+    if (size * count <= 2) {  // the blank line that ends the headers
+        int on = 1;
+        setsockopt(*static_cast<curl_socket_t*>(socket), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+    }
+    return size * count;
+}
+
+// The same request made directly with libcurl, on one reused easy handle.
+class DirectCurl {
+public:
+    explicit DirectCurl(const std::string& url) : url_(url) {
+        easy_ = curl_easy_init();
+        headers_ = curl_slist_append(headers_, "Content-Type: application/x-www-form-urlencoded");
+        headers_ = curl_slist_append(headers_, "Expect:");
+        curl_easy_setopt(easy_, CURLOPT_URL, url_.c_str());
+        curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy_, CURLOPT_NOPROXY, "*");
+        curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
+        curl_easy_setopt(easy_, CURLOPT_POSTFIELDS, body_.c_str());
+        curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &collect);
+        curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &reply_);
+        curl_easy_setopt(easy_, CURLOPT_OPENSOCKETFUNCTION, &openSocket);
+        curl_easy_setopt(easy_, CURLOPT_OPENSOCKETDATA, &socket_);
+        curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &acknowledgeHeaders);
+        curl_easy_setopt(easy_, CURLOPT_HEADERDATA, &socket_);
+    }
+    ~DirectCurl() {
+        curl_slist_free_all(headers_);
+        curl_easy_cleanup(easy_);
+    }
+    // Microseconds, or a negative value on failure.
+    double roundTrip() {
+        reply_.clear();
+        auto begin = Clock::now();
+        CURLcode result = curl_easy_perform(easy_);
+        auto end = Clock::now();
+        if (result != CURLE_OK || reply_.empty()) {
+            return -1;
+        }
+        return std::chrono::duration<double, std::micro>(end - begin).count();
+    }
+
+private:
+    std::string url_;
+    std::string body_ = ServiceOperations::homePage();
+    std::string reply_;
+    CURL* easy_ = nullptr;
+    curl_slist* headers_ = nullptr;
+    curl_socket_t socket_ = CURL_SOCKET_BAD;  // one handle, one kept connection
+};
+
+// Microseconds from requestWithUrl to the completion callback, or negative on failure.
+double transportRoundTrip(const std::shared_ptr<RequestHelp>& help, const std::string& url) {
+    std::optional<bool> succeeded;
+    auto begin = Clock::now();
+    Clock::time_point end;
+    help->requestWithUrl(
+        url, ServiceOperations::homePage(),
+        [&](const std::string& body) {
+            end = Clock::now();
+            succeeded = !body.empty();
+        },
+        [&](const platform::HttpError&) { succeeded = false; });
+    platform::RunLoop::main().runUntil([&] { return succeeded.has_value(); }, 10.0);
+    if (!succeeded.value_or(false)) {
+        return -1;
+    }
+    return std::chrono::duration<double, std::micro>(end - begin).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+} // namespace
+
+int main() {
+    platform::Log::shared().setEcho(false);
+    platform::RunLoop::main().adoptCurrentThread();
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+
+    std::string origin;
+    DemoServiceProcess demo;
+    std::unique_ptr<FixedReplyServer> fallback;
+    if (demo.start()) {
+        origin = demo.origin();
+        std::printf("server: qelvo-demo-service at %s\n", origin.c_str());
+    } else {
+        fallback = std::make_unique<FixedReplyServer>();
+        origin = fallback->origin();
+        std::printf("server: demo service binary missing or silent (%s); "
+                    "using an in-process server with a fixed mode=2 reply at %s\n",
+                    QELVO_DEMO_SERVICE_BIN, origin.c_str());
+    }
+    const std::string url = origin + kPath;
+    std::printf("connections: kept alive for both (session connection cache; one reused easy "
+                "handle); headers acknowledged at once by both\n");
+
+    auto help = std::make_shared<RequestHelp>();
+    DirectCurl direct(url);
+    std::vector<double> viaTransport;
+    std::vector<double> viaCurl;
+    for (int round = 0; round < kWarmUp + kRounds; ++round) {
+        double transport = transportRoundTrip(help, url);
+        double curl = direct.roundTrip();
+        if (transport < 0 || curl < 0) {
+            std::fprintf(stderr, "transport_roundtrip: request failed (transport %s, curl %s)\n",
+                         transport < 0 ? "failed" : "ok", curl < 0 ? "failed" : "ok");
+            return 1;
+        }
+        if (round >= kWarmUp) {
+            viaTransport.push_back(transport);
+            viaCurl.push_back(curl);
+        }
+    }
+
+    const double transportMedian = median(viaTransport);
+    const double curlMedian = median(viaCurl);
+    std::printf("transport_roundtrip: requesthelp_median_us=%.1f curl_median_us=%.1f ratio=%.3f "
+                "(rounds=%d each, interleaved)\n",
+                transportMedian, curlMedian, transportMedian / curlMedian, kRounds);
+    return 0;
+}
