@@ -59,12 +59,14 @@ ByteRange ByteRange::parse(std::string_view header, std::uint64_t size)
     }
     const auto first = number(firstText);
     const auto last = lastText.empty() ? std::optional<std::uint64_t>(size == 0 ? 0 : size - 1) : number(lastText);
-    if (!first || !last || *last < *first)
+    if (!first || !last)
         return range;
     if (*first >= size) {
         range.kind = Kind::Unsatisfiable;
         return range;
     }
+    if (*last < *first)
+        return range;
     range.kind = Kind::Satisfiable;
     range.first = *first;
     range.last = *last >= size ? size - 1 : *last;

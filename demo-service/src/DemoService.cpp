@@ -85,6 +85,7 @@ void DemoService::configureServer()
     // Short idle and read limits keep a stop prompt: a worker waits at most this long
     // on an idle kept-alive connection before it notices the stop.
     server_.set_keep_alive_timeout(2);
+    server_.set_keep_alive_max_count(1000);
     server_.set_read_timeout(3, 0);
     server_.set_write_timeout(5, 0);
     server_.set_payload_max_length(8 * 1024 * 1024);
