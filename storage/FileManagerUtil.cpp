@@ -142,8 +142,11 @@ void FileManagerUtil::deleteCacheFile() {
     }
     // Parents come before their children, so most children are already gone with
     // their folder when their turn comes; those failures are expected.
+    const std::string prefix = cachePath + "/";
     for (const auto& entry : *entries) {
-        FileSystem::remove(cachePath + "/" + entry);
+        std::string path = prefix;
+        path += entry;
+        FileSystem::remove(path);
     }
 }
 

@@ -66,6 +66,7 @@ TEST_F(UnreadableStoreTest, EarlierKeptCopiesAreNeverOverwritten) {
     const auto kept = keptCopies("historySearch.plist");
     ASSERT_EQ(kept.size(), 2u);
     std::vector<std::string> contents;
+    contents.reserve(kept.size());
     for (const auto& name : kept) contents.push_back(*FileSystem::readFile(path(name)));
     std::sort(contents.begin(), contents.end());
     EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
