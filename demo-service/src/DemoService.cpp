@@ -125,6 +125,8 @@ bool DemoService::run()
 void DemoService::stop()
 {
     stopping_.request_stop();
+    if (stopIssued_.exchange(true))
+        return;
     // A stop right after run() began may come before the server accepts; wait for that moment.
     for (int i = 0; i < 400 && serving_ && !server_.is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -71,6 +71,7 @@ private:
     std::stop_source stopping_;
     httplib::Server server_;
     std::atomic<bool> serving_{false};
+    std::atomic<bool> stopIssued_{false};
     int port_ = -1;
 };
 

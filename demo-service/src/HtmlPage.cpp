@@ -15,7 +15,8 @@ p{margin:8px 0;text-align:justify}
 .warn{background:#fff6e6;border-color:#f3d9a4}
 a{color:#1d6f9f}
 a.button{display:inline-block;background:#3d9fd2;color:#fff;text-decoration:none;padding:8px 18px;border-radius:18px;margin:6px 8px 6px 0}
-video,img{max-width:100%;border-radius:6px}
+video{width:100%;background:#000;border-radius:6px}
+img{max-width:100%;border-radius:6px}
 ul{padding-left:20px}
 textarea{width:100%;box-sizing:border-box;height:140px;font-size:15px;padding:8px;border:1px solid #ccc;border-radius:6px}
 button{background:#3d9fd2;color:#fff;border:0;border-radius:18px;padding:9px 28px;font-size:16px;margin-top:10px}

@@ -14,6 +14,8 @@
 #include <future>
 #include <regex>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
