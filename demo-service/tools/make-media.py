@@ -134,6 +134,19 @@ def videos(tmp):
              '-movflags', '+faststart', os.path.join(DATA, 'videos', name)])
 
 
+def gif_without_delays(frames=5):
+    """A 1x1 animated GIF whose frames carry no delay time (the viewer picks one)."""
+    data = bytearray(b'GIF89a' + bytes([1, 0, 1, 0, 0x80, 0, 0]) + bytes([0, 0, 0, 255, 255, 255]))
+    data += b'\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00'
+    for n in range(frames):
+        data += bytes([0x21, 0xF9, 4, 0, 0, 0, 0, 0])                     # no delay
+        data += bytes([0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0])                   # the whole 1x1 canvas
+        data += bytes([2, 2, 0x44 if n % 2 == 0 else 0x4C, 1, 0])          # one pixel, black or white
+    data += b'\x3b'
+    with open(os.path.join(DATA, 'pics', f'nodelay{frames}.gif'), 'wb') as f:
+        f.write(data)
+
+
 def main():
     with open(os.path.join(DATA, 'content', 'courses.json'), encoding='utf-8') as f:
         courses = json.load(f)
@@ -148,6 +161,7 @@ def main():
         categories(tmp, courses)
         course_covers(tmp, courses)
         videos(tmp)
+    gif_without_delays()
     # A picture that no decoder accepts, for the image loader's failure path.
     with open(os.path.join(DATA, 'pics', 'broken.jpg'), 'wb') as f:
         f.write(b'this is not a picture\n' * 8)

@@ -186,6 +186,15 @@ TEST_F(PagesTest, PicturesComeAsPngJpegAndAnimatedGifWithDoubleSizeVariants)
     EXPECT_EQ(gif->get_header_value("Content-Type"), "image/gif");
     // An animated GIF holds more than one image descriptor and the looping extension.
     EXPECT_NE(gif->body.find("NETSCAPE2.0"), std::string::npos);
+
+    // Five frames whose graphic control blocks hold a delay of zero.
+    const auto noDelay = cli.Get("/pics/nodelay5.gif");
+    ASSERT_TRUE(noDelay);
+    const std::string zeroDelay("\x21\xF9\x04\x00\x00\x00", 6);
+    std::size_t frames = 0;
+    for (auto at = noDelay->body.find(zeroDelay); at != std::string::npos; at = noDelay->body.find(zeroDelay, at + 1))
+        ++frames;
+    EXPECT_EQ(frames, 5u);
 }
 
 } // namespace
