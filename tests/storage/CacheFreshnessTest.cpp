@@ -83,12 +83,6 @@ TEST_F(CacheFreshnessTest, TheMomentIsStoredAsLocalTimeAndWrittenThrough) {
     EXPECT_EQ(onDisk->value("newsCateID12", std::string()), expected);
 }
 
-TEST_F(CacheFreshnessTest, KeysAreIndependent) {
-    CacheFreshness::markRefreshed("SearchCateRefreshTime");
-    EXPECT_FALSE(CacheFreshness::needsRefresh("SearchCateRefreshTime"));
-    EXPECT_TRUE(CacheFreshness::needsRefresh("CourseViewPageRefreshTime"));
-}
-
 using CachedReplyTest = StorageTest;
 
 TEST_F(CachedReplyTest, RepliesAreStoredAsTextInTheCacheFolder) {
@@ -116,7 +110,3 @@ TEST_F(CachedReplyTest, ABodyThatIsNotUtf8WritesNoFile) {
     EXPECT_EQ(CacheFreshness::readCachedReply("mode6.plist"), "{\"result\":\"0\"}");
 }
 
-TEST_F(CachedReplyTest, AnEmptyBodyIsStoredAsAnEmptyFile) {
-    ASSERT_TRUE(CacheFreshness::writeCachedReply("newsCateID12.plist", ""));
-    EXPECT_EQ(CacheFreshness::readCachedReply("newsCateID12.plist"), "");
-}

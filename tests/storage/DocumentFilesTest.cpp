@@ -82,9 +82,3 @@ TEST_F(DocumentFilesTest, DeleteCacheFileEmptiesTheCachesFolderOnly) {
     EXPECT_TRUE(logged("cachePath is: " + cache));
 }
 
-TEST_F(DocumentFilesTest, DeleteCacheFileWithNoCachesFolderOnlyLogs) {
-    ASSERT_TRUE(FileSystem::remove(caches()));
-    FileManagerUtil::deleteCacheFile();
-    EXPECT_FALSE(FileSystem::exists(caches()));
-    EXPECT_TRUE(logged("cachePath is: " + caches()));
-}

@@ -35,33 +35,6 @@ TEST(FileModelTest, ANewRecordHasNothingSetAndNoFlag) {
     EXPECT_FALSE(record.isFirstReceived());
 }
 
-TEST(FileModelTest, EveryPropertyKeepsWhatWasSet) {
-    FileModel record = addedRecord();
-    record.setFileSize("1572864");
-    record.setFileReceivedSize("1024");
-    record.setIsDownloading(true);
-    record.setWillDownloading(true);
-    record.setError(true);
-    record.setIsFirstReceived(true);
-
-    EXPECT_EQ(record.fileByName(), "增值税申报");
-    EXPECT_EQ(record.fileName(), "123");
-    EXPECT_EQ(record.fileSize(), "1572864");
-    EXPECT_EQ(record.fileType(), "mp4");
-    EXPECT_EQ(record.fileReceivedSize(), "1024");
-    EXPECT_EQ(record.fileURL(), "http://127.0.0.1:8080/video/123.mp4");
-    EXPECT_EQ(record.targetPath(), "/home/Documents/DownLoad/mp4/123.mp4");
-    EXPECT_EQ(record.tempPath(), "/home/Documents/DownLoad/Temp/123");
-    EXPECT_EQ(record.time(), "03-15 09:30:00");
-    EXPECT_TRUE(record.isDownloading());
-    EXPECT_TRUE(record.willDownloading());
-    EXPECT_TRUE(record.error());
-    EXPECT_TRUE(record.isFirstReceived());
-
-    record.setFileSize(std::nullopt);
-    EXPECT_FALSE(record.fileSize().has_value());
-}
-
 TEST(FileModelTest, RecordFileGrowsWithWhatTheDownloadHasLearnt) {
     FileModel record = addedRecord();
     const Value beforeResponse{{"byname", "增值税申报"}, {"filename", "123"},
