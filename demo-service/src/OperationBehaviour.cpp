@@ -9,7 +9,7 @@ namespace {
 
 using Kind = OperationBehaviour::Kind;
 
-constexpr std::array<std::pair<Kind, std::string_view>, 7> kNames{{
+constexpr std::array<std::pair<Kind, std::string_view>, 9> kNames{{
     {Kind::Normal, "normal"},
     {Kind::NotJson, "notJson"},
     {Kind::NotUtf8, "notUtf8"},
@@ -17,6 +17,8 @@ constexpr std::array<std::pair<Kind, std::string_view>, 7> kNames{{
     {Kind::Http500, "http500"},
     {Kind::Drop, "drop"},
     {Kind::Empty, "empty"},
+    {Kind::Custom, "custom"},
+    {Kind::Patch, "patch"},
 }};
 
 std::optional<long long> wholeNumber(const nlohmann::json& request, const char* key)
@@ -69,6 +71,26 @@ std::optional<OperationBehaviour> OperationBehaviour::fromJson(const nlohmann::j
         }
         behaviour.remaining = static_cast<int>(*times);
     }
+    if (behaviour.kind == Kind::Custom) {
+        const auto reply = request.find("reply");
+        const auto body = request.find("body");
+        if (reply != request.end())
+            behaviour.body = reply->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        else if (body != request.end() && body->is_string())
+            behaviour.body = body->get<std::string>();
+        else {
+            error = "\"custom\" needs \"reply\" (JSON) or \"body\" (a text)";
+            return std::nullopt;
+        }
+    }
+    if (behaviour.kind == Kind::Patch) {
+        const auto patch = request.find("patch");
+        if (patch == request.end() || !patch->is_object()) {
+            error = "\"patch\" needs a JSON object under \"patch\"";
+            return std::nullopt;
+        }
+        behaviour.patch = *patch;
+    }
     const auto message = request.find("message");
     if (message != request.end() && message->is_string())
         behaviour.message = message->get<std::string>();
@@ -77,7 +99,12 @@ std::optional<OperationBehaviour> OperationBehaviour::fromJson(const nlohmann::j
 
 nlohmann::json OperationBehaviour::toJson() const
 {
-    return {{"behaviour", nameOf(kind)}, {"delay", delay.count()}, {"times", remaining}, {"message", message}};
+    nlohmann::json out = {{"behaviour", nameOf(kind)}, {"delay", delay.count()}, {"times", remaining}, {"message", message}};
+    if (kind == Kind::Custom)
+        out["body"] = body;
+    if (kind == Kind::Patch)
+        out["patch"] = patch;
+    return out;
 }
 
 std::optional<OperationBehaviour::Kind> OperationBehaviour::kindFromName(std::string_view name)

@@ -125,6 +125,15 @@ void OperationEndpoint::handle(const httplib::Request& request, httplib::Respons
     case Kind::Empty:
         response.set_content(std::string(), kJsonType);
         return;
+    case Kind::Custom:
+        response.set_content(behaviour.body, kJsonType);
+        return;
+    case Kind::Patch: {
+        auto reply = answer(form, site);
+        reply.merge_patch(behaviour.patch);
+        response.set_content(toText(reply), kJsonType);
+        return;
+    }
     }
 }
 

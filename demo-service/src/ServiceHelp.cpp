@@ -44,6 +44,8 @@ CONTROL (JSON; not in the request log)
   GET  /control                       state
   POST /control                       {"mode":"2","behaviour":"notJson|notUtf8|resultFailure|http500|drop|empty|delay|normal",
                                        "delay":ms,"times":n,"message":"..."}   ("mode":"*" = every operation)
+                                      {"mode":"4","behaviour":"custom","reply":{...}} or "body":"text": that reply instead
+                                      {"mode":"4","behaviour":"patch","patch":{"head":[]}}: merged into the real reply
   DELETE /control/behaviours          all operations normal again
   POST /control/reset                 forget everything (behaviours, versions, logs, counts, feedback)
   GET  /control/requests?from=N       requests received from entry N: {"requests":[...],"next":M}

@@ -72,6 +72,30 @@ TEST_F(ControlTest, EmptyAnswersNothing)
     EXPECT_TRUE(result->body.empty());
 }
 
+TEST_F(ControlTest, CustomSendsTheGivenReplyOrText)
+{
+    const json custom = {{"result", "0"}, {"dataList", json::array({json{{"title", nullptr}}})}};
+    misbehave({{"mode", "6"}, {"behaviour", "custom"}, {"reply", custom}});
+    const auto reply = operation("mode=6");
+    EXPECT_EQ(reply.value("result", ""), "0");
+    EXPECT_TRUE(reply["dataList"][0]["title"].is_null());
+
+    misbehave({{"mode", "6"}, {"behaviour", "custom"}, {"body", "{\"result\":"}});
+    const auto cut = postOperation("mode=6");
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->body, "{\"result\":");
+}
+
+TEST_F(ControlTest, PatchChangesTheRealReply)
+{
+    misbehave({{"mode", "4"}, {"behaviour", "patch"}, {"patch", {{"head", json::array()}, {"hasNext", nullptr}}}});
+    const auto reply = operation("mode=4&categoryId=11&nowPage=1&pageSize=10");
+    EXPECT_EQ(reply.value("result", ""), "0");
+    EXPECT_TRUE(reply.at("head").empty());
+    EXPECT_FALSE(reply.contains("hasNext"));
+    EXPECT_EQ(reply.at("dataList").size(), 10u);
+}
+
 TEST_F(ControlTest, DelayHoldsTheRealReplyBack)
 {
     misbehave({{"mode", "2"}, {"delay", 400}});
@@ -108,7 +132,8 @@ TEST_F(ControlTest, EveryModeSwitchAndResetRestoreNormalReplies)
 TEST_F(ControlTest, BadControlRequestsAreRefusedWithAnError)
 {
     for (const auto& request : {json{{"behaviour", "notJson"}}, json{{"mode", "2"}, {"behaviour", "explode"}},
-                                json{{"mode", "2"}, {"delay", "soon"}}, json{{"mode", "2"}, {"times", 0}}}) {
+                                json{{"mode", "2"}, {"delay", "soon"}}, json{{"mode", "2"}, {"times", 0}},
+                                json{{"mode", "2"}, {"behaviour", "custom"}}, json{{"mode", "2"}, {"behaviour", "patch"}}}) {
         const auto reply = control("POST", "/control", request);
         EXPECT_TRUE(reply.contains("error")) << request.dump();
     }

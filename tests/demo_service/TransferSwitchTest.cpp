@@ -60,8 +60,8 @@ TEST_F(TransferSwitchTest, RateLimitsTheBytesPerSecond)
     ASSERT_TRUE(fast.completed && slow.completed);
     EXPECT_EQ(slow.body, SyntheticByteSource::bytes(60000, 0));
     EXPECT_GE(slow.seconds, 0.3) << "60000 bytes at 150000 bytes a second";
-    EXPECT_LT(slow.seconds, 2.0);
-    EXPECT_LT(fast.seconds, 0.3);
+    EXPECT_LT(slow.seconds, 5.0);
+    EXPECT_LT(fast.seconds, slow.seconds);
 }
 
 TEST_F(TransferSwitchTest, StallAfterPausesAtExactlyThatByte)
@@ -211,14 +211,15 @@ TEST_F(TransferSwitchTest, StalledTransfersDoNotHoldUpOtherClients)
     std::vector<std::future<Transfer>> stalled;
     for (int i = 0; i < 6; ++i) {
         stalled.push_back(std::async(std::launch::async, [this] {
-            return fetch("/videos/synthetic/2000.mp4?stallAfter=0&stallMs=1500");
+            return fetch("/videos/synthetic/2000.mp4?stallAfter=0&stallMs=3000");
         }));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const auto start = Clock::now();
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(operation("mode=1").value("result", ""), "0");
-    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 1.0);
+    // Were the workers all taken, these would wait for the stalls to end.
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 2.0);
     for (auto& transfer : stalled)
         EXPECT_TRUE(transfer.get().completed);
 }
