@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 // One video download: what it is, where its files lie and what state it is in.
 // A record is plain data; the download engine and the downloads screen own the

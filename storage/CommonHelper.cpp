@@ -7,6 +7,8 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Md5.h"
 
+#include <fmt/format.h>
+
 #include <cfloat>
 #include <chrono>
 #include <cmath>
