@@ -24,6 +24,8 @@ protected:
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         home_ = pattern;
         previousHome_ = platform::Container::shared().home();
+        restoreHome_ = previousHome_ != platform::Container::defaultHome().string() &&
+                       std::filesystem::is_directory(previousHome_);
         platform::Container::shared().setHome(home_);
         platform::UserDefaults::standard().load();
         platform::Log::shared().setEcho(false);
@@ -36,9 +38,10 @@ protected:
     void TearDown() override {
         platform::RunLoop::main().reset();
         platform::RunLoop::main().setClock(std::make_shared<platform::RealClock>());
-        // Only a home chosen by someone else is put back; the default one is not
-        // created just because a test ran.
-        if (previousHome_ != platform::Container::defaultHome().string()) {
+        // Only a home that someone else chose and that still exists is put back:
+        // neither the default home nor an earlier test's removed folder is
+        // created again just because a test ran.
+        if (restoreHome_) {
             platform::Container::shared().setHome(previousHome_);
             platform::UserDefaults::standard().load();
         }
@@ -60,6 +63,7 @@ protected:
 
     std::filesystem::path home_;
     std::string previousHome_;
+    bool restoreHome_ = false;
     std::size_t logStart_ = 0;
     std::shared_ptr<platform::ManualClock> clock_;
 };
