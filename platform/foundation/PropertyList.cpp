@@ -1,6 +1,8 @@
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/PropertyListReader.h"
+#include "platform/foundation/PropertyListWriter.h"
 
 #include <plist/plist.h>
 
@@ -17,50 +19,12 @@ struct NodeDeleter {
 };
 using NodePtr = std::unique_ptr<void, NodeDeleter>;
 
-// Converts a value into a property-list node; nullptr when something inside
-// cannot be stored (a null, or text that is not UTF-8).
-plist_t toNode(const Value& value) {
-    switch (value.type()) {
-    case Value::value_t::string: {
-        const auto& text = value.get_ref<const std::string&>();
-        if (!Json::isValidUtf8(text)) return nullptr;
-        return plist_new_string(text.c_str());
-    }
-    case Value::value_t::boolean: return plist_new_bool(value.get<bool>() ? 1 : 0);
-    case Value::value_t::number_integer: return plist_new_uint(static_cast<uint64_t>(value.get<long long>()));
-    case Value::value_t::number_unsigned: return plist_new_uint(value.get<unsigned long long>());
-    case Value::value_t::number_float: return plist_new_real(value.get<double>());
-    case Value::value_t::array: {
-        NodePtr array(plist_new_array());
-        for (const auto& item : value) {
-            plist_t child = toNode(item);
-            if (!child) return nullptr;
-            plist_array_append_item(static_cast<plist_t>(array.get()), child);
-        }
-        return static_cast<plist_t>(array.release());
-    }
-    case Value::value_t::object: {
-        NodePtr dict(plist_new_dict());
-        for (const auto& [key, item] : value.items()) {
-            if (!Json::isValidUtf8(key)) return nullptr;
-            plist_t child = toNode(item);
-            if (!child) return nullptr;
-            plist_dict_set_item(static_cast<plist_t>(dict.get()), key.c_str(), child);
-        }
-        return static_cast<plist_t>(dict.release());
-    }
-    default: return nullptr;  // null, binary and discarded values have no property-list form
-    }
-}
-
 std::optional<Value> fromNode(plist_t node) {
     switch (plist_get_node_type(node)) {
     case PLIST_STRING: {
-        char* text = nullptr;
-        plist_get_string_val(node, &text);
-        Value value = std::string(text ? text : "");
-        std::free(text);
-        return value;
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return Value(std::string(text ? text : "", text ? length : 0));
     }
     case PLIST_BOOLEAN: {
         uint8_t flag = 0;
@@ -134,6 +98,12 @@ std::optional<Value> fromNode(plist_t node) {
 
 std::optional<Value> PropertyList::fromXml(std::string_view xml) {
     if (xml.empty() || xml.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+    if (auto plain = PropertyListReader::read(xml)) return plain;
+    return fromAnyForm(xml);
+}
+
+std::optional<Value> PropertyList::fromAnyForm(std::string_view xml) {
+    if (xml.empty() || xml.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(xml.data(), static_cast<uint32_t>(xml.size()), &root);
     if (!root) return std::nullopt;
@@ -147,19 +117,7 @@ std::optional<Value> PropertyList::read(const std::string& path) {
     return fromXml(*bytes);
 }
 
-std::optional<std::string> PropertyList::toXml(const Value& root) {
-    if (!root.is_array() && !root.is_object()) return std::nullopt;
-    plist_t node = toNode(root);
-    if (!node) return std::nullopt;
-    NodePtr owner(node);
-    char* xml = nullptr;
-    uint32_t length = 0;
-    plist_to_xml(node, &xml, &length);
-    if (!xml) return std::nullopt;
-    std::string text(xml, length);
-    plist_to_xml_free(xml);
-    return text;
-}
+std::optional<std::string> PropertyList::toXml(const Value& root) { return PropertyListWriter::write(root); }
 
 bool PropertyList::writeAtomically(const Value& root, const std::string& path) {
     const auto xml = toXml(root);

@@ -14,6 +14,8 @@ public:
     // Absent when the file is missing or is not a property list.
     static std::optional<Value> read(const std::string& path);
     static std::optional<Value> fromXml(std::string_view xml);
+    // The general reader (libplist) alone: every XML and binary form.
+    static std::optional<Value> fromAnyForm(std::string_view xml);
     // Absent when the value holds something a property list cannot store
     // (a null anywhere inside), or when the root is no array or dictionary.
     static std::optional<std::string> toXml(const Value& root);
