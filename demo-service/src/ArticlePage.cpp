@@ -2,6 +2,7 @@
 
 #include "ErrorPage.h"
 #include "HtmlPage.h"
+#include "ServicePaths.h"
 
 #include <fmt/format.h>
 
@@ -45,7 +46,25 @@ std::string ArticlePage::article(const NewsArticle& item, const SiteAddress& sit
     body += HtmlPage::paragraphs(item.body);
     if (channel && !channel->closing.empty())
         body += "<p class=\"meta\">" + HtmlPage::escape(channel->closing) + "</p>\n";
+    body += related(item);
     return HtmlPage::render(item.title, body);
+}
+
+std::string ArticlePage::related(const NewsArticle& item) const
+{
+    const auto* channel = content_.channel(item.channelId);
+    if (!channel)
+        return {};
+    std::string links;
+    int shown = 0;
+    for (const auto* other : content_.articlesOf(*channel)) {
+        if (other->id == item.id || shown == 3)
+            continue;
+        links += fmt::format("<li><a href=\"{}?docId={}&amp;from=iOS\">{}</a></li>", paths::kArticlePage,
+                             HtmlPage::escape(other->id), HtmlPage::escape(other->title));
+        ++shown;
+    }
+    return links.empty() ? std::string() : "<h2>相关阅读</h2>\n<ul>" + links + "</ul>\n";
 }
 
 std::string ArticlePage::advert(const Advert& ad, const SiteAddress& site) const

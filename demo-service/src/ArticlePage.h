@@ -18,6 +18,7 @@ public:
 private:
     std::string article(const NewsArticle& article, const SiteAddress& site) const;
     std::string advert(const Advert& advert, const SiteAddress& site) const;
+    std::string related(const NewsArticle& article) const;
 
     const ServiceContent& content_;
 };

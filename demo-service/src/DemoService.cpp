@@ -89,7 +89,8 @@ void DemoService::configureServer()
     server_.set_read_timeout(3, 0);
     server_.set_write_timeout(5, 0);
     server_.set_payload_max_length(8 * 1024 * 1024);
-    server_.set_default_headers({{"Server", "qelvo-demo-service"}});
+    // Browser tools may read the replies from pages of another origin.
+    server_.set_default_headers({{"Server", "qelvo-demo-service"}, {"Access-Control-Allow-Origin", "*"}});
 
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); };
     server_.Get(".*", handler);

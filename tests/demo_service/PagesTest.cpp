@@ -97,6 +97,19 @@ TEST_F(PagesTest, ArticleAndAdvertisementPagesOpenFromTheirDictionaries)
         EXPECT_EQ(result->status, 200) << item.dump();
         EXPECT_NE(result->body.find(item.at("title").get<std::string>()), std::string::npos);
     }
+    // An article links to others of its channel, and those links open.
+    const auto first = get("/wcm/qelvo/app/newsDetail.aspx?docId=" + articles["dataList"][0]["id"].get<std::string>() + "&from=iOS");
+    ASSERT_TRUE(first);
+    const std::string marker = "<li><a href=\"";
+    const auto at = first->body.find(marker);
+    ASSERT_NE(at, std::string::npos);
+    auto link = first->body.substr(at + marker.size(), first->body.find('"', at + marker.size()) - at - marker.size());
+    link.replace(link.find("&amp;"), 5, "&");
+    const auto related = get(link);
+    ASSERT_TRUE(related);
+    EXPECT_EQ(related->status, 200) << link;
+    EXPECT_NE(link, "/wcm/qelvo/app/newsDetail.aspx?docId=" + articles["dataList"][0]["id"].get<std::string>() + "&from=iOS");
+
     const auto missing = get("/wcm/qelvo/app/newsDetail.aspx?docId=nothing&from=iOS");
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->status, 404);
