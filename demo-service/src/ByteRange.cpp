@@ -34,14 +34,14 @@ ByteRange ByteRange::parse(std::string_view header, std::uint64_t size)
     constexpr std::string_view unit = "bytes=";
     if (header.substr(0, unit.size()) != unit)
         return range;
-    const auto spec = trim(header.substr(unit.size()));
-    if (spec.find(',') != std::string_view::npos)
+    const auto wanted = trim(header.substr(unit.size()));
+    if (wanted.find(',') != std::string_view::npos)
         return range;
-    const auto dash = spec.find('-');
+    const auto dash = wanted.find('-');
     if (dash == std::string_view::npos)
         return range;
-    const auto firstText = trim(spec.substr(0, dash));
-    const auto lastText = trim(spec.substr(dash + 1));
+    const auto firstText = trim(wanted.substr(0, dash));
+    const auto lastText = trim(wanted.substr(dash + 1));
 
     if (firstText.empty()) {
         // A suffix: the last n bytes.
