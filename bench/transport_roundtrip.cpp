@@ -61,6 +61,7 @@ public:
         posix_spawn_file_actions_addclose(&actions, fds[0]);
         std::vector<std::string> args = {binary, "--port", "0"};
         std::vector<char*> argv;
+        argv.reserve(args.size() + 1);
         for (auto& arg : args) {
             argv.push_back(arg.data());
         }

@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -23,6 +24,12 @@ namespace {
 // arrives. While idle it wakes only this rarely.
 constexpr int kIdleWaitMilliseconds = 60 * 60 * 1000;
 
+// Loopback never goes through a proxy, unless the environment lists the hosts
+// that bypass it itself.
+bool environmentNamesNoProxy() {
+    return std::getenv("no_proxy") != nullptr || std::getenv("NO_PROXY") != nullptr;
+}
+
 void initialiseCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -32,7 +39,9 @@ void initialiseCurlOnce() {
 
 class HttpSession::Impl {
 public:
-    Impl() : registry_(std::make_shared<HttpTransferRegistry>()) {
+    Impl()
+        : registry_(std::make_shared<HttpTransferRegistry>()),
+          bypassProxyForLoopback_(!environmentNamesNoProxy()) {
         initialiseCurlOnce();
         multi_ = curl_multi_init();
         thread_ = std::thread([this] { loop(); });
@@ -127,7 +136,7 @@ private:
             }
             return;
         }
-        CURL* easy = transfer.open(sockets_);
+        CURL* easy = transfer.open(sockets_, bypassProxyForLoopback_);
         if (easy == nullptr || curl_multi_add_handle(multi_, easy) != CURLM_OK) {
             transfer.complete(CURLE_OUT_OF_MEMORY);
             transfer.closeEasy();
@@ -159,6 +168,7 @@ private:
     }
 
     std::shared_ptr<HttpTransferRegistry> registry_;
+    const bool bypassProxyForLoopback_;
     std::atomic<HttpTaskId> nextId_{0};
     CURLM* multi_ = nullptr;
     std::thread thread_;

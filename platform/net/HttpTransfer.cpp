@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 namespace platform {
@@ -29,11 +30,6 @@ bool hasHeaderNamed(const HttpHeaders& headers, std::string_view name) {
     return findHeader(headers, name) != nullptr;
 }
 
-// Loopback never goes through a proxy unless the environment says otherwise.
-bool environmentNamesNoProxy() {
-    return std::getenv("no_proxy") != nullptr || std::getenv("NO_PROXY") != nullptr;
-}
-
 } // namespace
 
 HttpTransfer::HttpTransfer(HttpTaskId id, HttpRequest request,
@@ -50,7 +46,7 @@ HttpTransfer::~HttpTransfer() {
     registry_->remove(id_);
 }
 
-CURL* HttpTransfer::open(HttpSocketTracker& sockets) {
+CURL* HttpTransfer::open(HttpSocketTracker& sockets, bool bypassProxyForLoopback) {
     easy_ = curl_easy_init();
     if (easy_ == nullptr) {
         return nullptr;
@@ -72,7 +68,7 @@ CURL* HttpTransfer::open(HttpSocketTracker& sockets) {
     // Callers see the bytes as they came: no Accept-Encoding is offered and
     // nothing is inflated here.
     curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
-    if (!environmentNamesNoProxy()) {
+    if (bypassProxyForLoopback) {
         curl_easy_setopt(easy_, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
     }
 
@@ -95,7 +91,13 @@ CURL* HttpTransfer::open(HttpSocketTracker& sockets) {
 
     for (const auto& [name, value] : request_.headers) {
         // "Name;" is how curl sends a header with an empty value.
-        std::string line = value.empty() ? name + ";" : name + ": " + value;
+        std::string line = name;
+        if (value.empty()) {
+            line += ";";
+        } else {
+            line += ": ";
+            line += value;
+        }
         headerList_ = curl_slist_append(headerList_, line.c_str());
     }
     if (!hasHeaderNamed(request_.headers, "Expect")) {

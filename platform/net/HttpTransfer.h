@@ -34,7 +34,7 @@ public:
     HttpTaskId id() const { return id_; }
 
     // Network thread. nullptr when curl cannot make a handle.
-    CURL* open(HttpSocketTracker& sockets);
+    CURL* open(HttpSocketTracker& sockets, bool bypassProxyForLoopback);
     CURL* easy() const { return easy_; }
     void closeEasy();
     // Hands the events gathered so far (body bytes included) to the delivery

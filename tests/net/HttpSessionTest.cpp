@@ -172,6 +172,29 @@ TEST_F(RedirectTest, EndlessRedirectsFailWithTooManyRedirects) {
     EXPECT_TRUE(delegate->responses.empty());
 }
 
+TEST_F(HttpSessionTest, InterimResponsesAreSkippedAndTrailersAreNoHeaders) {
+    qelvo::testing::ScriptedServer server(
+        "HTTP/1.1 100 Continue\r\n\r\n"
+        "HTTP/1.1 203 Partial Truth\r\n"
+        "Transfer-Encoding: chunked\r\n"
+        "X-Folded: first\r\n"
+        "  second\r\n"
+        "\r\n"
+        "5\r\nhello\r\n0\r\n"
+        "X-Trailer: late\r\n"
+        "\r\n");
+    auto delegate = start(get(server.url("/")));
+    ASSERT_TRUE(waitForEnd(*delegate));
+    ASSERT_EQ(delegate->responses.size(), 1u);
+    const platform::HttpResponse& response = delegate->responses[0];
+    EXPECT_EQ(response.status, 203);
+    ASSERT_NE(response.header("X-Folded"), nullptr);
+    EXPECT_EQ(*response.header("X-Folded"), "first second");
+    EXPECT_EQ(response.header("X-Trailer"), nullptr);
+    EXPECT_EQ(delegate->body, "hello");
+    EXPECT_EQ(delegate->events.back(), "finish");
+}
+
 TEST_F(HttpSessionTest, RefusedConnectionFailsWithCannotConnect) {
     const int port = qelvo::testing::closedPort();
     auto delegate = start(get("http://127.0.0.1:" + std::to_string(port) + "/"));
@@ -299,6 +322,7 @@ TEST_F(HttpSessionTest, ManyConcurrentTransfersEachGetTheirOwnBody) {
     });
     constexpr int kTransfers = 40;
     std::vector<std::shared_ptr<RecordingTaskDelegate>> delegates;
+    delegates.reserve(kTransfers);
     for (int i = 0; i < kTransfers; ++i) {
         delegates.push_back(start(get(server.url("/item/" + std::to_string(i)))));
     }

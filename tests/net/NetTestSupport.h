@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace qelvo::testing {
 
@@ -89,6 +90,60 @@ public:
 private:
     int fd_ = -1;
     int port_ = 0;
+};
+
+// Answers the first connection with fixed bytes, whatever it was asked, then
+// closes it: for replies that a real server library would not produce.
+class ScriptedServer {
+public:
+    explicit ScriptedServer(std::string reply) : reply_(std::move(reply)) {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(fd_, 4);
+        socklen_t length = sizeof address;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serveOne(); });
+    }
+    ~ScriptedServer() {
+        ::shutdown(fd_, SHUT_RDWR);
+        thread_.join();
+        ::close(fd_);
+    }
+    ScriptedServer(const ScriptedServer&) = delete;
+    ScriptedServer& operator=(const ScriptedServer&) = delete;
+
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+
+private:
+    void serveOne() {
+        int connection = ::accept(fd_, nullptr, nullptr);
+        if (connection < 0) {
+            return;
+        }
+        std::string request;
+        char buffer[4096];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
+            if (count <= 0) {
+                break;
+            }
+            request.append(buffer, static_cast<std::size_t>(count));
+        }
+        // The request (a GET) has been read whole, so closing sends a plain FIN.
+        ::send(connection, reply_.data(), reply_.size(), MSG_NOSIGNAL);
+        ::close(connection);
+    }
+
+    std::string reply_;
+    int fd_ = -1;
+    int port_ = 0;
+    std::thread thread_;
 };
 
 // A loopback port on which nothing listens.

@@ -45,6 +45,8 @@ TEST(ServiceOperations, PostedBodiesAreLogged) {
     EXPECT_EQ(lines, std::vector<std::string>{"postStr is: mode=2"});
 }
 
+// These cases change the environment; no other thread reads it meanwhile.
+// NOLINTBEGIN(concurrency-mt-unsafe)
 class ServiceEndpointTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,6 +78,8 @@ TEST_F(ServiceEndpointTest, FlagWinsOverEnvironment) {
     EXPECT_EQ(ServiceEndpoint::serviceUrl(),
               "http://service.example:9000/wcm/qelvo/app/index.aspx");
 }
+
+// NOLINTEND(concurrency-mt-unsafe)
 
 TEST_F(ServiceEndpointTest, ServicePagesLiveOnTheSameHost) {
     ServiceEndpoint::setHost("h:1");
