@@ -49,6 +49,7 @@ TEST_F(HttpSessionTest, GetDeliversResponseThenBodyThenFinish) {
         res.set_header("X-Greeting", "yes");
         res.set_content("hello world", "text/plain");
     });
+    server.start();
 
     auto delegate = start(get(server.url("/hello")));
     ASSERT_TRUE(waitForEnd(*delegate));
@@ -77,6 +78,7 @@ TEST_F(HttpSessionTest, RequestCarriesMethodBodyAndHeadersAsGiven) {
     };
     server.server().Post("/form", record);
     server.server().Put("/form", record);
+    server.start();
 
     HttpRequest request = get(server.url("/form"));
     request.method = "POST";
@@ -111,6 +113,7 @@ TEST_F(HttpSessionTest, CompressedBodyIsDeliveredAsSent) {
         res.set_header("Content-Encoding", "gzip");
         res.set_content(raw, "application/octet-stream");
     });
+    server.start();
     auto delegate = start(get(server.url("/zipped")));
     ASSERT_TRUE(waitForEnd(*delegate));
     EXPECT_EQ(delegate->events.back(), "finish");
@@ -134,6 +137,7 @@ protected:
             res.set_content("final", "text/plain");
         });
         server.server().Get("/loop", redirect("/loop", 302));
+        server.start();
     }
     LoopbackServer server;
 };
@@ -216,6 +220,7 @@ TEST_F(HttpSessionTest, ConnectionDroppedInsideTheBodyFailsWithConnectionLost) {
                                      return true;
                                  });
     });
+    server.start();
     auto delegate = start(get(server.url("/short")));
     ASSERT_TRUE(waitForEnd(*delegate));
     ASSERT_TRUE(delegate->error.has_value());
@@ -241,6 +246,7 @@ TEST_F(HttpSessionTest, CancelStopsEveryLaterEventAndReleasesTheDelegate) {
             return true;
         });
     });
+    server.start();
 
     platform::HttpTaskId id = 0;
     std::weak_ptr<RecordingTaskDelegate> watched;
@@ -269,6 +275,7 @@ TEST_F(HttpSessionTest, CancelAfterTheReplyWasQueuedDeliversNothing) {
         res.set_content("quick", "text/plain");
         ++answered;
     });
+    server.start();
 
     platform::HttpTaskId id = 0;
     auto delegate = start(get(server.url("/quick")), &id);
@@ -288,6 +295,7 @@ TEST_F(HttpSessionTest, CancelFromInsideACallbackEndsTheTransferThere) {
     server.server().Get("/body", [](const httplib::Request&, httplib::Response& res) {
         res.set_content(std::string(200000, 'z'), "text/plain");
     });
+    server.start();
     platform::HttpTaskId id = 0;
     std::weak_ptr<RecordingTaskDelegate> watched;
     {
@@ -304,6 +312,7 @@ TEST_F(HttpSessionTest, DelegateIsReleasedOnTheDeliveryThread) {
     server.server().Get("/x", [](const httplib::Request&, httplib::Response& res) {
         res.set_content("x", "text/plain");
     });
+    server.start();
     std::thread::id releasedOn;
     std::weak_ptr<RecordingTaskDelegate> watched;
     {
@@ -316,10 +325,7 @@ TEST_F(HttpSessionTest, DelegateIsReleasedOnTheDeliveryThread) {
 }
 
 TEST_F(HttpSessionTest, ManyConcurrentTransfersEachGetTheirOwnBody) {
-    LoopbackServer server;
-    server.server().Get(R"(/item/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
-        res.set_content("body-" + req.matches[1].str() + std::string(1000, '.'), "text/plain");
-    });
+    qelvo::testing::PathEchoServer server(1000);
     constexpr int kTransfers = 40;
     std::vector<std::shared_ptr<RecordingTaskDelegate>> delegates;
     delegates.reserve(kTransfers);
@@ -338,7 +344,7 @@ TEST_F(HttpSessionTest, ManyConcurrentTransfersEachGetTheirOwnBody) {
         60.0));
     for (int i = 0; i < kTransfers; ++i) {
         EXPECT_EQ(delegates[i]->events.back(), "finish") << i;
-        EXPECT_EQ(delegates[i]->body, "body-" + std::to_string(i) + std::string(1000, '.')) << i;
+        EXPECT_EQ(delegates[i]->body, "/item/" + std::to_string(i) + std::string(1000, '.')) << i;
     }
     EXPECT_EQ(HttpSession::shared().activeTransferCount(), 0u);
 }
@@ -356,6 +362,7 @@ TEST_F(HttpSessionTest, IdleNetworkThreadDoesNotPoll) {
         server.server().Get("/x", [](const httplib::Request&, httplib::Response& res) {
             res.set_content("x", "text/plain");
         });
+        server.start();
         auto delegate = start(get(server.url("/x")));
         ASSERT_TRUE(waitForEnd(*delegate));
     }

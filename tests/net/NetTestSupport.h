@@ -11,19 +11,23 @@
 #include <httplib.h>
 
 #include <arpa/inet.h>
+#include <poll.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace qelvo::testing {
 
-// A cpp-httplib server on a free loopback port, serving on its own thread.
+// A cpp-httplib server on a free loopback port, serving on its own thread once
+// started. Routes are added before start(): the server's threads read them.
 class LoopbackServer {
 public:
     explicit LoopbackServer(bool keepAlive = false) {
@@ -35,16 +39,18 @@ public:
         // Headers and body go out in two writes; without this the body of a reply
         // on a kept-alive connection waits for the client's delayed ACK.
         server_.set_tcp_nodelay(true);
+    }
+    ~LoopbackServer() { stop(); }
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    void start() {
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         while (!server_.is_running()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
-    ~LoopbackServer() { stop(); }
-    LoopbackServer(const LoopbackServer&) = delete;
-    LoopbackServer& operator=(const LoopbackServer&) = delete;
-
     httplib::Server& server() { return server_; }
     int port() const { return port_; }
     std::string url(const std::string& path) const {
@@ -143,6 +149,100 @@ private:
     std::string reply_;
     int fd_ = -1;
     int port_ = 0;
+    std::thread thread_;
+};
+
+// Serves many connections at once from one thread: each GET is answered with its
+// own path followed by `padding` dots, and the connection is closed. (cpp-httplib
+// serves concurrent connections on worker threads whose library code is not
+// instrumented for the thread sanitizer.)
+class PathEchoServer {
+public:
+    explicit PathEchoServer(std::size_t padding) : padding_(padding) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener_, 128);
+        socklen_t length = sizeof address;
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        if (::pipe(stop_) != 0) {
+            stop_[0] = stop_[1] = -1;
+        }
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~PathEchoServer() {
+        char byte = 0;
+        if (::write(stop_[1], &byte, 1) != 1) {
+            ::shutdown(listener_, SHUT_RDWR);
+        }
+        thread_.join();
+        ::close(stop_[0]);
+        ::close(stop_[1]);
+        ::close(listener_);
+    }
+    PathEchoServer(const PathEchoServer&) = delete;
+    PathEchoServer& operator=(const PathEchoServer&) = delete;
+
+    std::string url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+
+private:
+    void serve() {
+        std::map<int, std::string> requests;
+        for (;;) {
+            std::vector<pollfd> watched = {{stop_[0], POLLIN, 0}, {listener_, POLLIN, 0}};
+            for (const auto& entry : requests) {
+                watched.push_back({entry.first, POLLIN, 0});
+            }
+            if (::poll(watched.data(), watched.size(), -1) < 0 || watched[0].revents != 0) {
+                break;
+            }
+            if (watched[1].revents != 0) {
+                int connection = ::accept(listener_, nullptr, nullptr);
+                if (connection >= 0) {
+                    requests[connection];
+                }
+            }
+            for (std::size_t i = 2; i < watched.size(); ++i) {
+                if (watched[i].revents != 0) {
+                    readFrom(watched[i].fd, requests);
+                }
+            }
+        }
+        for (const auto& entry : requests) {
+            ::close(entry.first);
+        }
+    }
+
+    void readFrom(int connection, std::map<int, std::string>& requests) {
+        char buffer[4096];
+        ssize_t count = ::recv(connection, buffer, sizeof buffer, 0);
+        std::string& request = requests[connection];
+        if (count > 0) {
+            request.append(buffer, static_cast<std::size_t>(count));
+            if (request.find("\r\n\r\n") == std::string::npos) {
+                return;
+            }
+            std::size_t start = request.find(' ') + 1;
+            std::string body = request.substr(start, request.find(' ', start) - start);
+            body.append(padding_, '.');
+            std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: " +
+                                std::to_string(body.size()) +
+                                "\r\nConnection: close\r\n\r\n" + body;
+            ::send(connection, reply.data(), reply.size(), MSG_NOSIGNAL);
+        }
+        ::close(connection);
+        requests.erase(connection);
+    }
+
+    std::size_t padding_;
+    int listener_ = -1;
+    int port_ = 0;
+    int stop_[2] = {-1, -1};
     std::thread thread_;
 };
 

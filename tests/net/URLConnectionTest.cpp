@@ -54,6 +54,7 @@ TEST_F(URLConnectionTest, LoadsOnTheMainLoopAndLetsGoWhenDone) {
     server.server().Get("/page", [](const httplib::Request&, httplib::Response& res) {
         res.set_content("page", "text/plain");
     });
+    server.start();
     auto delegate = std::make_shared<RecordingConnectionDelegate>();
     std::weak_ptr<URLConnection> watched =
         URLConnection::connectionWithRequest(requestFor(server.url("/page")), delegate);
@@ -133,6 +134,7 @@ TEST_F(URLConnectionTest, CancelledConnectionIsSilentAndReleasesItsDelegate) {
     server.server().Get("/page", [](const httplib::Request&, httplib::Response& res) {
         res.set_content("page", "text/plain");
     });
+    server.start();
     auto delegate = std::make_shared<RecordingConnectionDelegate>();
     auto connection = URLConnection::connectionWithRequest(requestFor(server.url("/page")), delegate);
     connection->cancel();

@@ -38,6 +38,7 @@ public:
             platform::Value reply = {{"result", "0"}, {"echo", req.body}};
             res.set_content(reply.dump(), "application/json");
         });
+        server_.start();
     }
     std::string url() const { return server_.url(kPath); }
     std::vector<std::string> bodies() const {
