@@ -54,14 +54,16 @@ public:
         }
         curl_multi_wakeup(multi_);
         thread_.join();
-        // Transfers still in flight end here without further events.
+        // Transfers still in flight end here without further events; their
+        // delegates are let go on their delivery threads, not during this teardown.
         for (auto& [id, transfer] : running_) {
             curl_multi_remove_handle(multi_, transfer->easy());
             transfer->closeEasy();
+            HttpTransfer::abandon(transfer);
         }
         running_.clear();
         for (auto& command : commands_) {
-            command.transfer->closeEasy();
+            HttpTransfer::abandon(command.transfer);
         }
         commands_.clear();
         curl_multi_cleanup(multi_);

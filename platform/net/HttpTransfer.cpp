@@ -264,4 +264,9 @@ void HttpTransfer::cancel() {
     delegate_.reset();
 }
 
+void HttpTransfer::abandon(const std::shared_ptr<HttpTransfer>& transfer) {
+    transfer->cancelled_.store(true);
+    transfer->deliverOn_.post([transfer] { transfer->cancel(); });
+}
+
 } // namespace platform

@@ -45,6 +45,8 @@ public:
 
     // Delivery thread: no event is delivered afterwards and the delegate is released.
     void cancel();
+    // Any thread: cancels the transfer on its delivery thread.
+    static void abandon(const std::shared_ptr<HttpTransfer>& transfer);
 
 private:
     static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
