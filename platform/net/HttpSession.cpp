@@ -1,7 +1,6 @@
 #include "platform/net/HttpSession.h"
 
 #include "platform/foundation/RunLoop.h"
-#include "platform/net/HttpSocketTracker.h"
 #include "platform/net/HttpTransfer.h"
 #include "platform/net/HttpTransferRegistry.h"
 
@@ -138,7 +137,7 @@ private:
             }
             return;
         }
-        CURL* easy = transfer.open(sockets_, bypassProxyForLoopback_);
+        CURL* easy = transfer.open(bypassProxyForLoopback_);
         if (easy == nullptr || curl_multi_add_handle(multi_, easy) != CURLM_OK) {
             transfer.complete(CURLE_OUT_OF_MEMORY);
             transfer.closeEasy();
@@ -181,7 +180,6 @@ private:
 
     // Network thread only (and the destructor, once the thread has ended).
     std::map<HttpTaskId, std::shared_ptr<HttpTransfer>> running_;
-    HttpSocketTracker sockets_;
 };
 
 HttpSession& HttpSession::shared() {

@@ -2,7 +2,6 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/CurlError.h"
-#include "platform/net/HttpSocketTracker.h"
 #include "platform/net/HttpTransferRegistry.h"
 
 #include <curl/curl.h>
@@ -46,13 +45,11 @@ HttpTransfer::~HttpTransfer() {
     registry_->remove(id_);
 }
 
-CURL* HttpTransfer::open(HttpSocketTracker& sockets, bool bypassProxyForLoopback) {
+CURL* HttpTransfer::open(bool bypassProxyForLoopback) {
     easy_ = curl_easy_init();
     if (easy_ == nullptr) {
         return nullptr;
     }
-    sockets_ = &sockets;
-    sockets.install(easy_);
     curl_easy_setopt(easy_, CURLOPT_URL, request_.url.c_str());
     curl_easy_setopt(easy_, CURLOPT_PRIVATE, this);
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
@@ -176,8 +173,6 @@ bool HttpTransfer::redirectIsFollowed(const HttpResponse& response) const {
 }
 
 void HttpTransfer::endOfHeaderBlock() {
-    // The body may be held back by the server until these headers are acknowledged.
-    sockets_->acknowledgeNow(easy_);
     if (pending_.status >= 100 && pending_.status < 200) {
         return;  // an interim response; the real one follows
     }

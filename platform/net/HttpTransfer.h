@@ -15,7 +15,6 @@ struct curl_slist;
 
 namespace platform {
 
-class HttpSocketTracker;
 class HttpTransferRegistry;
 class RunLoop;
 
@@ -34,7 +33,7 @@ public:
     HttpTaskId id() const { return id_; }
 
     // Network thread. nullptr when curl cannot make a handle.
-    CURL* open(HttpSocketTracker& sockets, bool bypassProxyForLoopback);
+    CURL* open(bool bypassProxyForLoopback);
     CURL* easy() const { return easy_; }
     void closeEasy();
     // Hands the events gathered so far (body bytes included) to the delivery
@@ -69,7 +68,6 @@ private:
 
     // Network thread only.
     CURL* easy_ = nullptr;
-    HttpSocketTracker* sockets_ = nullptr;
     curl_slist* headerList_ = nullptr;
     HttpResponse pending_;
     bool inHeaderBlock_ = false;
