@@ -51,7 +51,7 @@ double timeMs(const std::function<void()>& work) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-} // namespace
+}  // namespace
 
 int main() {
     char pattern[] = "/tmp/qelvo-bench-favourites-XXXXXX";
@@ -64,7 +64,8 @@ int main() {
     platform::Log::shared().setEcho(false);
 
     Value stored = Value::array();
-    for (int n = 1; n <= kStored; ++n) stored.push_back(course(n));
+    for (int n = 1; n <= kStored; ++n)
+        stored.push_back(course(n));
     const Value added = course(kStored + 1);
     Value full = stored;
     full.push_back(added);
@@ -79,10 +80,13 @@ int main() {
     for (int i = 0; i < kRepetitions; ++i) {
         platform::FileSystem::writeFileAtomically(favourites, initialXml);  // untimed restore
         collect.push_back(timeMs([&] { ok = FileManagerUtil::collectShopItem(added) && ok; }));
-        plainWrite.push_back(timeMs([&] { ok = platform::PropertyList::writeAtomically(full, plain) && ok; }));
-        parse.push_back(timeMs([&] { benchmark::DoNotOptimize(platform::PropertyList::fromXml(initialXml)); }));
+        plainWrite.push_back(
+            timeMs([&] { ok = platform::PropertyList::writeAtomically(full, plain) && ok; }));
+        parse.push_back(
+            timeMs([&] { benchmark::DoNotOptimize(platform::PropertyList::fromXml(initialXml)); }));
         serialise.push_back(timeMs([&] { benchmark::DoNotOptimize(platform::PropertyList::toXml(full)); }));
-        fileWrite.push_back(timeMs([&] { ok = platform::FileSystem::writeFileAtomically(plain, fullXml) && ok; }));
+        fileWrite.push_back(
+            timeMs([&] { ok = platform::FileSystem::writeFileAtomically(plain, fullXml) && ok; }));
         platform::Log::shared().clear();
     }
     const bool complete = platform::FileSystem::readFile(favourites) == fullXml;

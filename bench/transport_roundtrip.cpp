@@ -15,9 +15,9 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -214,7 +214,7 @@ double median(std::vector<double> values) {
     return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-} // namespace
+}  // namespace
 
 int main() {
     platform::Log::shared().setEcho(false);
@@ -230,13 +230,15 @@ int main() {
     } else {
         fallback = std::make_unique<FixedReplyServer>();
         origin = fallback->origin();
-        std::printf("server: demo service binary missing or silent (%s); "
-                    "using an in-process server with a fixed mode=2 reply at %s\n",
-                    QELVO_DEMO_SERVICE_BIN, origin.c_str());
+        std::printf(
+            "server: demo service binary missing or silent (%s); "
+            "using an in-process server with a fixed mode=2 reply at %s\n",
+            QELVO_DEMO_SERVICE_BIN, origin.c_str());
     }
     const std::string url = origin + kPath;
-    std::printf("connections: kept alive for both (session connection cache; one reused easy "
-                "handle)\n");
+    std::printf(
+        "connections: kept alive for both (session connection cache; one reused easy "
+        "handle)\n");
 
     auto help = std::make_shared<RequestHelp>();
     DirectCurl direct(url);
@@ -258,8 +260,9 @@ int main() {
 
     const double transportMedian = median(viaTransport);
     const double curlMedian = median(viaCurl);
-    std::printf("transport_roundtrip: requesthelp_median_us=%.1f curl_median_us=%.1f ratio=%.3f "
-                "(rounds=%d each, interleaved)\n",
-                transportMedian, curlMedian, transportMedian / curlMedian, kRounds);
+    std::printf(
+        "transport_roundtrip: requesthelp_median_us=%.1f curl_median_us=%.1f ratio=%.3f "
+        "(rounds=%d each, interleaved)\n",
+        transportMedian, curlMedian, transportMedian / curlMedian, kRounds);
     return 0;
 }

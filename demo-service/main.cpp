@@ -13,8 +13,7 @@
 #include <iostream>
 #include <thread>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     using namespace qelvo::demo;
 
     ServiceOptions options;
@@ -24,7 +23,8 @@ int main(int argc, char** argv)
     CLI::App app{ServiceHelp::description(), "qelvo-demo-service"};
     app.add_option("--port", options.port, "Port to listen on (0 picks a free one)")->capture_default_str();
     app.add_option("--host", options.host, "Address to listen on")->capture_default_str();
-    app.add_option("--data", options.dataDir, "Data folder: content/*.json, pics/, videos/")->capture_default_str();
+    app.add_option("--data", options.dataDir, "Data folder: content/*.json, pics/, videos/")
+        ->capture_default_str();
     app.add_option("--threads", options.maxThreads, "Most connections served at once")->capture_default_str();
     app.add_option("--stall-cap", stallCapSeconds, "Seconds a stall lasts when stallMs is not given")
         ->capture_default_str()

@@ -17,7 +17,7 @@ platform::Value dictionaryOf(std::initializer_list<Entry> entries) {
     return dict;
 }
 
-} // namespace
+}  // namespace
 
 platform::Value FileModel::recordDictionary(const std::string& basePath,
                                             const std::string& targetSubPath) const {

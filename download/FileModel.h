@@ -68,8 +68,7 @@ public:
     // "filerecievesize", all strings. A value that is not known yet is left out
     // and the keys after it are still written, so a missing display name or size
     // never costs the record its later fields.
-    platform::Value recordDictionary(const std::string& basePath,
-                                     const std::string& targetSubPath) const;
+    platform::Value recordDictionary(const std::string& basePath, const std::string& targetSubPath) const;
 
     // One entry of the finished list: "filename", "time", "filesize", "filepath"
     // (the target path), "byname"; unknown values are left out as above.

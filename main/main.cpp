@@ -9,9 +9,9 @@
 #include "platform/net/HttpSession.h"
 #include "service/ServiceEndpoint.h"
 
+#include <pthread.h>
 #include <csignal>
 #include <cstdio>
-#include <pthread.h>
 #include <thread>
 
 namespace {
@@ -34,7 +34,7 @@ std::thread watchTerminationSignals() {
     });
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     const LaunchOptions options = LaunchOptions::parse(argc, argv);
@@ -48,14 +48,16 @@ int main(int argc, char** argv) {
 
     auto& mainLoop = platform::RunLoop::main();
     mainLoop.adoptCurrentThread();
-    platform::Container::shared().setHome(options.container.empty() ? platform::Container::defaultHome()
-                                                                    : std::filesystem::path(options.container));
+    platform::Container::shared().setHome(options.container.empty()
+                                              ? platform::Container::defaultHome()
+                                              : std::filesystem::path(options.container));
     platform::UserDefaults::standard().load();
     ServiceEndpoint::setHost(options.serviceHost);
     platform::HttpSession::shared();  // starts the network thread
 
     platform::logf("qelvo started: container {}, service {}, system version {}",
-                   platform::Container::shared().home(), ServiceEndpoint::serviceUrl(), options.systemVersion);
+                   platform::Container::shared().home(), ServiceEndpoint::serviceUrl(),
+                   options.systemVersion);
     mainLoop.run();
     platform::UserDefaults::standard().synchronize();
     platform::log("qelvo stopped");

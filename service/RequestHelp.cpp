@@ -71,8 +71,7 @@ void RequestHelp::connectionDidFinishLoading(platform::URLConnection& connection
     }
 }
 
-void RequestHelp::didFailWithError(platform::URLConnection& connection,
-                                   const platform::HttpError& error) {
+void RequestHelp::didFailWithError(platform::URLConnection& connection, const platform::HttpError& error) {
     if (!isCurrent(connection)) {
         return;
     }

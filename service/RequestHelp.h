@@ -11,8 +11,7 @@
 // The transport through which a screen posts one form body at a time to the
 // service and gets the reply body back. Create it with std::make_shared and use it
 // on the main thread; while a request is in flight its connection keeps it alive.
-class RequestHelp : public platform::URLConnectionDelegate,
-                    public std::enable_shared_from_this<RequestHelp> {
+class RequestHelp : public platform::URLConnectionDelegate, public std::enable_shared_from_this<RequestHelp> {
 public:
     // The body stays valid until this transport starts its next request.
     using CompleteBlock = std::function<void(const std::string& body)>;
@@ -25,8 +24,8 @@ public:
 
     // Posts `postData` to `url`, unless a request is running: then the new request
     // is dropped and neither of its callbacks is ever called.
-    void requestWithUrl(const std::string& url, const std::string& postData,
-                        CompleteBlock completeBlock, ErrorBlock errorBlock);
+    void requestWithUrl(const std::string& url, const std::string& postData, CompleteBlock completeBlock,
+                        ErrorBlock errorBlock);
 
     bool running() const { return _running; }
     void setRunning(bool running) { _running = running; }
@@ -38,8 +37,7 @@ public:
                             const platform::HttpResponse& response) override;
     void didReceiveData(platform::URLConnection& connection, std::string_view data) override;
     void connectionDidFinishLoading(platform::URLConnection& connection) override;
-    void didFailWithError(platform::URLConnection& connection,
-                          const platform::HttpError& error) override;
+    void didFailWithError(platform::URLConnection& connection, const platform::HttpError& error) override;
 
 private:
     bool isCurrent(const platform::URLConnection& connection) const;

@@ -15,7 +15,7 @@ std::string& configuredHost() {
     return host;
 }
 
-} // namespace
+}  // namespace
 
 std::string ServiceEndpoint::host() {
     {
@@ -40,7 +40,9 @@ std::string ServiceEndpoint::urlForPath(const std::string& path) {
     return "http://" + host() + path;
 }
 
-std::string ServiceEndpoint::serviceUrl() { return urlForPath(kServicePath); }
+std::string ServiceEndpoint::serviceUrl() {
+    return urlForPath(kServicePath);
+}
 
 std::string ServiceEndpoint::feedbackPageUrl(const std::string& userId) {
     if (userId.empty()) {
@@ -49,6 +51,10 @@ std::string ServiceEndpoint::feedbackPageUrl(const std::string& userId) {
     return urlForPath(std::string(kFeedbackPagePath) + "?userId=" + userId);
 }
 
-std::string ServiceEndpoint::aboutPageUrl() { return urlForPath(kAboutPagePath); }
+std::string ServiceEndpoint::aboutPageUrl() {
+    return urlForPath(kAboutPagePath);
+}
 
-std::string ServiceEndpoint::contactPageUrl() { return urlForPath(kContactPagePath); }
+std::string ServiceEndpoint::contactPageUrl() {
+    return urlForPath(kContactPagePath);
+}

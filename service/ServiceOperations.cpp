@@ -8,9 +8,13 @@
 
 #include <utility>
 
-std::string ServiceOperations::usageReport() { return "mode=1"; }
+std::string ServiceOperations::usageReport() {
+    return "mode=1";
+}
 
-std::string ServiceOperations::homePage() { return "mode=2"; }
+std::string ServiceOperations::homePage() {
+    return "mode=2";
+}
 
 std::string ServiceOperations::courseCategories(int nowPage) {
     return fmt::format("mode=3&nowPage={}&pageSize=10", nowPage);
@@ -28,12 +32,14 @@ std::string ServiceOperations::channelArticles(const std::string& categoryId, in
     return fmt::format("mode=4&categoryId={}&nowPage={}&pageSize=10", categoryId, nowPage);
 }
 
-std::string ServiceOperations::searchKeys() { return "mode=6"; }
+std::string ServiceOperations::searchKeys() {
+    return "mode=6";
+}
 
-std::string ServiceOperations::searchInCategory(const std::string& searchKey,
-                                                const std::string& searchId, int nowPage) {
-    return fmt::format("mode=7&searchKey={}&searchId={}&nowPage={}&pageSize=10", searchKey,
-                       searchId, nowPage);
+std::string ServiceOperations::searchInCategory(const std::string& searchKey, const std::string& searchId,
+                                                int nowPage) {
+    return fmt::format("mode=7&searchKey={}&searchId={}&nowPage={}&pageSize=10", searchKey, searchId,
+                       nowPage);
 }
 
 std::string ServiceOperations::searchAll(const std::string& searchKey, int nowPage) {
@@ -53,8 +59,7 @@ void ServiceOperations::logPost(const std::string& body) {
 }
 
 void ServiceOperations::send(RequestHelp& transport, const std::string& body,
-                             RequestHelp::CompleteBlock completeBlock,
-                             RequestHelp::ErrorBlock errorBlock) {
+                             RequestHelp::CompleteBlock completeBlock, RequestHelp::ErrorBlock errorBlock) {
     logPost(body);
     transport.requestWithUrl(ServiceEndpoint::serviceUrl(), body, std::move(completeBlock),
                              std::move(errorBlock));

@@ -69,7 +69,7 @@ std::optional<FileSystem::SpaceInfo> documentsVolume() {
     return FileSystem::SpaceInfo{singlePrecisionBytes(space->total), singlePrecisionBytes(space->free)};
 }
 
-} // namespace
+}  // namespace
 
 std::string CommonHelper::getDocumentPath() {
     return FileSystem::appendingPathComponent(platform::Container::shared().home(), "Documents");
@@ -84,8 +84,8 @@ std::string CommonHelper::getTempFolderPathWithBasepath(const std::string& baseP
     return getTargetPathWithBasepath(basePath, "Temp");
 }
 
-std::vector<std::string> CommonHelper::getTargetFloderPathWithBasepath(const std::string& basePath,
-                                                                       const std::vector<std::string>& subPaths) {
+std::vector<std::string> CommonHelper::getTargetFloderPathWithBasepath(
+    const std::string& basePath, const std::vector<std::string>& subPaths) {
     std::vector<std::string> paths;
     paths.reserve(subPaths.size());
     for (const auto& sub : subPaths) {

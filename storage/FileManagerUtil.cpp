@@ -16,8 +16,12 @@ using platform::Value;
 const char* const kHistoryFile = "historySearch.plist";
 const char* const kCollectionFile = "collection.plist";
 
-std::string historyPath() { return FileManagerUtil::getDocumentsPath(kHistoryFile); }
-std::string collectionPath() { return FileManagerUtil::getDocumentsPath(kCollectionFile); }
+std::string historyPath() {
+    return FileManagerUtil::getDocumentsPath(kHistoryFile);
+}
+std::string collectionPath() {
+    return FileManagerUtil::getDocumentsPath(kCollectionFile);
+}
 
 // A course's identity as text. Identifiers are strings; a whole number is read
 // as its decimal text so that a course sent with a numeric "id" can still be
@@ -37,7 +41,7 @@ bool sameId(const Value& stored, const std::optional<std::string>& id) {
     return id && courseId(stored) == id;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<Value> FileManagerUtil::getHistorySearchArray() {
     return StoreFile::load(historyPath()).array;
@@ -78,8 +82,8 @@ bool FileManagerUtil::removeCollectItem(const Value& course) {
     Value favourites = StoreFile::takeArray(loaded);
     auto& items = favourites.get_ref<Value::array_t&>();
     const auto id = courseId(course);
-    const auto match = std::find_if(items.begin(), items.end(),
-                                    [&](const Value& stored) { return sameId(stored, id); });
+    const auto match =
+        std::find_if(items.begin(), items.end(), [&](const Value& stored) { return sameId(stored, id); });
     if (match != items.end()) {
         const Value found = *match;
         std::erase(items, found);

@@ -21,7 +21,7 @@ std::string stampNow() {
     return text;
 }
 
-} // namespace
+}  // namespace
 
 StoreFile::Contents StoreFile::load(const std::string& path) {
     Contents contents;

@@ -8,13 +8,10 @@
 
 namespace qelvo::demo {
 
-ArticlePage::ArticlePage(const ServiceContent& content)
-    : content_(content)
-{
-}
+ArticlePage::ArticlePage(const ServiceContent& content) : content_(content) {}
 
-void ArticlePage::handle(const httplib::Request& request, httplib::Response& response, const SiteAddress& site) const
-{
+void ArticlePage::handle(const httplib::Request& request, httplib::Response& response,
+                         const SiteAddress& site) const {
     const auto docId = request.get_param_value("docId");
     std::string page;
     if (const auto* item = content_.article(docId))
@@ -29,16 +26,17 @@ void ArticlePage::handle(const httplib::Request& request, httplib::Response& res
     response.set_content(page, "text/html; charset=utf-8");
 }
 
-std::string ArticlePage::article(const NewsArticle& item, const SiteAddress& site) const
-{
+std::string ArticlePage::article(const NewsArticle& item, const SiteAddress& site) const {
     const auto* channel = content_.channel(item.channelId);
-    std::string body = fmt::format("<h1>{}</h1>\n<p class=\"meta\">{} · 来源：{} · 栏目：{}</p>\n",
-                                   HtmlPage::escape(item.title), HtmlPage::escape(item.date),
-                                   HtmlPage::escape(item.source), HtmlPage::escape(channel ? channel->title : ""));
+    std::string body =
+        fmt::format("<h1>{}</h1>\n<p class=\"meta\">{} · 来源：{} · 栏目：{}</p>\n",
+                    HtmlPage::escape(item.title), HtmlPage::escape(item.date), HtmlPage::escape(item.source),
+                    HtmlPage::escape(channel ? channel->title : ""));
     if (channel) {
         for (const auto& head : channel->head) {
             if (head.articleId == item.id)
-                body += fmt::format("<p><img src=\"{}\" alt=\"\"></p>\n", HtmlPage::escape(site.picture(head.image)));
+                body += fmt::format("<p><img src=\"{}\" alt=\"\"></p>\n",
+                                    HtmlPage::escape(site.picture(head.image)));
         }
     }
     if (!item.info.empty())
@@ -50,16 +48,13 @@ std::string ArticlePage::article(const NewsArticle& item, const SiteAddress& sit
     return HtmlPage::render(item.title, body);
 }
 
-std::string ArticlePage::related(const NewsArticle& item) const
-{
+std::string ArticlePage::related(const NewsArticle& item) const {
     const auto* channel = content_.channel(item.channelId);
-    if (!channel)
-        return {};
+    if (!channel) return {};
     std::string links;
     int shown = 0;
     for (const auto* other : content_.articlesOf(*channel)) {
-        if (other->id == item.id || shown == 3)
-            continue;
+        if (other->id == item.id || shown == 3) continue;
         links += fmt::format("<li><a href=\"{}?docId={}&amp;from=iOS\">{}</a></li>", paths::kArticlePage,
                              HtmlPage::escape(other->id), HtmlPage::escape(other->title));
         ++shown;
@@ -67,14 +62,12 @@ std::string ArticlePage::related(const NewsArticle& item) const
     return links.empty() ? std::string() : "<h2>相关阅读</h2>\n<ul>" + links + "</ul>\n";
 }
 
-std::string ArticlePage::advert(const Advert& ad, const SiteAddress& site) const
-{
-    std::string body = fmt::format("<p><img src=\"{}\" alt=\"\"></p>\n<h1>{}</h1>\n", HtmlPage::escape(site.picture(ad.image)),
-                                   HtmlPage::escape(ad.title));
-    if (!ad.info.empty())
-        body += "<div class=\"box\">" + HtmlPage::escape(ad.info) + "</div>\n";
+std::string ArticlePage::advert(const Advert& ad, const SiteAddress& site) const {
+    std::string body = fmt::format("<p><img src=\"{}\" alt=\"\"></p>\n<h1>{}</h1>\n",
+                                   HtmlPage::escape(site.picture(ad.image)), HtmlPage::escape(ad.title));
+    if (!ad.info.empty()) body += "<div class=\"box\">" + HtmlPage::escape(ad.info) + "</div>\n";
     body += HtmlPage::paragraphs(ad.body);
     return HtmlPage::render(ad.title, body);
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -23,4 +23,4 @@ private:
     const ServiceContent& content_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

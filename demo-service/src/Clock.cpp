@@ -6,11 +6,11 @@
 
 namespace qelvo::demo {
 
-std::string Clock::isoNow()
-{
+std::string Clock::isoNow() {
     const auto now = std::chrono::system_clock::now();
     const auto seconds = std::chrono::system_clock::to_time_t(now);
-    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto millis =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     std::tm utc{};
     gmtime_r(&seconds, &utc);
     char text[32];
@@ -18,8 +18,7 @@ std::string Clock::isoNow()
     return fmt::format("{}.{:03}Z", text, millis);
 }
 
-std::string Clock::httpDate(std::chrono::system_clock::time_point when)
-{
+std::string Clock::httpDate(std::chrono::system_clock::time_point when) {
     static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -30,4 +29,4 @@ std::string Clock::httpDate(std::chrono::system_clock::time_point when)
                        months[utc.tm_mon % 12], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -14,4 +14,4 @@ public:
     static std::string httpDate(std::chrono::system_clock::time_point when);
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

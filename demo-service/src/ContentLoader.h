@@ -16,4 +16,4 @@ public:
     static std::optional<ServiceContent> load(const std::filesystem::path& dataDir, std::string& error);
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

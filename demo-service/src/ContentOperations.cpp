@@ -8,18 +8,13 @@ namespace qelvo::demo {
 
 using nlohmann::json;
 
-ContentOperations::ContentOperations(const ServiceContent& content)
-    : content_(content)
-{
-}
+ContentOperations::ContentOperations(const ServiceContent& content) : content_(content) {}
 
-json ContentOperations::failure(const std::string& message)
-{
+json ContentOperations::failure(const std::string& message) {
     return {{"result", "1"}, {"message", message}};
 }
 
-json ContentOperations::home(const SiteAddress& site) const
-{
+json ContentOperations::home(const SiteAddress& site) const {
     const ItemJson items(content_, site);
     auto adList = json::array();
     for (const auto& advert : content_.adverts)
@@ -27,11 +22,11 @@ json ContentOperations::home(const SiteAddress& site) const
     auto dataList = json::array();
     for (const auto& section : content_.sections)
         dataList.push_back(items.section(section));
-    return {{"result", "0"}, {"message", ""}, {"adList", std::move(adList)}, {"dataList", std::move(dataList)}};
+    return {
+        {"result", "0"}, {"message", ""}, {"adList", std::move(adList)}, {"dataList", std::move(dataList)}};
 }
 
-json ContentOperations::categories(const FormBody& form, const SiteAddress& site) const
-{
+json ContentOperations::categories(const FormBody& form, const SiteAddress& site) const {
     const ItemJson items(content_, site);
     std::vector<json> list;
     for (const auto& category : content_.categories)
@@ -39,11 +34,9 @@ json ContentOperations::categories(const FormBody& form, const SiteAddress& site
     return Pager(form).reply(list);
 }
 
-json ContentOperations::coursesOfCategory(const FormBody& form, const SiteAddress& site) const
-{
+json ContentOperations::coursesOfCategory(const FormBody& form, const SiteAddress& site) const {
     const auto* category = content_.category(form.valueOr("id"));
-    if (!category)
-        return failure("该课程分类不存在");
+    if (!category) return failure("该课程分类不存在");
     const ItemJson items(content_, site);
     std::vector<json> list;
     for (const auto* course : content_.coursesOf(*category))
@@ -54,8 +47,7 @@ json ContentOperations::coursesOfCategory(const FormBody& form, const SiteAddres
     return reply;
 }
 
-json ContentOperations::news(const FormBody& form, const SiteAddress& site) const
-{
+json ContentOperations::news(const FormBody& form, const SiteAddress& site) const {
     const ItemJson items(content_, site);
     const auto channelId = form.valueOr("categoryId");
     if (channelId.empty()) {
@@ -63,11 +55,14 @@ json ContentOperations::news(const FormBody& form, const SiteAddress& site) cons
         auto channels = json::array();
         for (const auto& channel : content_.channels)
             channels.push_back(items.channel(channel));
-        return {{"result", "0"}, {"message", ""}, {"nowPage", "1"}, {"hasNext", "false"}, {"category", std::move(channels)}};
+        return {{"result", "0"},
+                {"message", ""},
+                {"nowPage", "1"},
+                {"hasNext", "false"},
+                {"category", std::move(channels)}};
     }
     const auto* channel = content_.channel(channelId);
-    if (!channel)
-        return failure("该资讯栏目不存在");
+    if (!channel) return failure("该资讯栏目不存在");
     std::vector<json> list;
     for (const auto* article : content_.articlesOf(*channel))
         list.push_back(items.article(*article));
@@ -84,8 +79,7 @@ json ContentOperations::news(const FormBody& form, const SiteAddress& site) cons
     return reply;
 }
 
-json ContentOperations::suggestedKeys(const SiteAddress& site) const
-{
+json ContentOperations::suggestedKeys(const SiteAddress& site) const {
     const ItemJson items(content_, site);
     auto dataList = json::array();
     for (const auto& key : content_.suggestedKeys)
@@ -93,8 +87,7 @@ json ContentOperations::suggestedKeys(const SiteAddress& site) const
     return {{"result", "0"}, {"message", ""}, {"dataList", std::move(dataList)}};
 }
 
-json ContentOperations::search(const FormBody& form, const SiteAddress& site) const
-{
+json ContentOperations::search(const FormBody& form, const SiteAddress& site) const {
     const CourseSearch finder(content_);
     const auto key = form.valueOr("searchKey");
     const auto searchId = form.valueOr("searchId");
@@ -108,4 +101,4 @@ json ContentOperations::search(const FormBody& form, const SiteAddress& site) co
     return reply;
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

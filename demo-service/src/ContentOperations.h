@@ -28,4 +28,4 @@ private:
     const ServiceContent& content_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -15,14 +15,14 @@ struct Course {
     std::string info;
     std::string teacher;
     std::string duration;
-    std::string video; // file name below "/videos/"
+    std::string video;  // file name below "/videos/"
 };
 
 struct CourseCategory {
     std::string id;
     std::string title;
     std::string info;
-    std::vector<std::string> courseIds; // in catalogue order
+    std::vector<std::string> courseIds;  // in catalogue order
 };
 
 struct NewsArticle {
@@ -32,7 +32,7 @@ struct NewsArticle {
     std::string info;
     std::string date;
     std::string source;
-    std::vector<std::string> body; // paragraphs
+    std::vector<std::string> body;  // paragraphs
 };
 
 struct Headline {
@@ -43,7 +43,7 @@ struct Headline {
 struct NewsChannel {
     std::string id;
     std::string title;
-    std::string closing; // closing paragraph shown under every article of the channel
+    std::string closing;  // closing paragraph shown under every article of the channel
     std::vector<std::string> articleIds;
     std::vector<Headline> head;
 };
@@ -64,8 +64,8 @@ struct HomeSection {
 
 struct SuggestedKey {
     std::string title;
-    std::string type;     // "1": a search category; anything else: a course
-    std::string targetId; // the category id ("1") or the course id (others)
+    std::string type;      // "1": a search category; anything else: a course
+    std::string targetId;  // the category id ("1") or the course id (others)
 };
 
 struct Account {
@@ -76,4 +76,4 @@ struct Account {
     bool locked = false;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

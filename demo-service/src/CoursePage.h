@@ -27,4 +27,4 @@ private:
     const ServiceContent& content_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -23,9 +23,10 @@ public:
     static std::vector<std::string> words(std::string_view key);
 
 private:
-    static bool matches(const Course& course, const std::vector<std::string>& words, const std::string& extra);
+    static bool matches(const Course& course, const std::vector<std::string>& words,
+                        const std::string& extra);
 
     const ServiceContent& content_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

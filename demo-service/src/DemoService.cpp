@@ -22,64 +22,54 @@ constexpr const char* kHtml = "text/html; charset=utf-8";
 // the requests httplib answered by itself (a Range it could not read, for example).
 thread_local bool handledByService = false;
 
-std::string lowerAscii(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
+std::string lowerAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
     return text;
 }
 
-bool startsWith(const std::string& text, std::string_view prefix)
-{
+bool startsWith(const std::string& text, std::string_view prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
-bool isControl(const std::string& path)
-{
+bool isControl(const std::string& path) {
     return path == "/control" || startsWith(path, "/control/");
 }
 
-void sendError(httplib::Response& response, int status, std::string_view detail = {})
-{
+void sendError(httplib::Response& response, int status, std::string_view detail = {}) {
     response.status = status;
     response.set_content(ErrorPage::render(status, detail), kHtml);
 }
 
-} // namespace
+}  // namespace
 
-std::unique_ptr<DemoService> DemoService::create(const ServiceOptions& options, std::string& error)
-{
+std::unique_ptr<DemoService> DemoService::create(const ServiceOptions& options, std::string& error) {
     auto content = ContentLoader::load(options.dataDir, error);
-    if (!content)
-        return nullptr;
+    if (!content) return nullptr;
     return std::unique_ptr<DemoService>(new DemoService(options, std::move(*content)));
 }
 
 DemoService::DemoService(const ServiceOptions& options, ServiceContent content)
-    : options_(options)
-    , content_(std::move(content))
-    , media_(options.dataDir)
-    , contentOperations_(content_)
-    , userOperations_(content_, state_.usage, state_.feedback)
-    , operations_(contentOperations_, userOperations_, state_.behaviours)
-    , mediaEndpoint_(media_, state_.versions, state_.mediaRequests, options.stallCap)
-    , coursePage_(content_)
-    , articlePage_(content_)
-    , servicePages_(content_, userOperations_)
-    , indexPage_(content_)
-    , control_(state_)
-{
+    : options_(options),
+      content_(std::move(content)),
+      media_(options.dataDir),
+      contentOperations_(content_),
+      userOperations_(content_, state_.usage, state_.feedback),
+      operations_(contentOperations_, userOperations_, state_.behaviours),
+      mediaEndpoint_(media_, state_.versions, state_.mediaRequests, options.stallCap),
+      coursePage_(content_),
+      articlePage_(content_),
+      servicePages_(content_, userOperations_),
+      indexPage_(content_),
+      control_(state_) {
     configureServer();
 }
 
-DemoService::~DemoService()
-{
+DemoService::~DemoService() {
     stop();
 }
 
-void DemoService::configureServer()
-{
+void DemoService::configureServer() {
     const auto maxThreads = options_.maxThreads;
     server_.new_task_queue = [maxThreads] { return new ElasticTaskQueue(maxThreads); };
     // Short idle and read limits keep a stop prompt: a worker waits at most this long
@@ -96,7 +86,9 @@ void DemoService::configureServer()
     // Browser tools may read the replies from pages of another origin.
     server_.set_default_headers({{"Server", "qelvo-demo-service"}, {"Access-Control-Allow-Origin", "*"}});
 
-    const auto handler = [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); };
+    const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
+        handle(request, response);
+    };
     server_.Get(".*", handler);
     server_.Post(".*", handler);
     server_.Put(".*", handler);
@@ -108,8 +100,7 @@ void DemoService::configureServer()
     });
 }
 
-int DemoService::bind()
-{
+int DemoService::bind() {
     if (options_.port == 0)
         port_ = server_.bind_to_any_port(options_.host);
     else
@@ -117,41 +108,35 @@ int DemoService::bind()
     return port_;
 }
 
-bool DemoService::run()
-{
-    if (port_ < 0 && bind() < 0)
-        return false;
+bool DemoService::run() {
+    if (port_ < 0 && bind() < 0) return false;
     serving_ = true;
-    const bool served = stopping_.stop_requested() || server_.listen_after_bind() || stopping_.stop_requested();
+    const bool served =
+        stopping_.stop_requested() || server_.listen_after_bind() || stopping_.stop_requested();
     serving_ = false;
     return served;
 }
 
-void DemoService::stop()
-{
+void DemoService::stop() {
     stopping_.request_stop();
-    if (stopIssued_.exchange(true))
-        return;
+    if (stopIssued_.exchange(true)) return;
     // A stop right after run() began may come before the server accepts; wait for that moment.
     for (int i = 0; i < 400 && serving_ && !server_.is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     server_.stop();
 }
 
-std::string DemoService::origin() const
-{
+std::string DemoService::origin() const {
     const bool ipv6 = options_.host.find(':') != std::string::npos;
     return fmt::format("http://{}{}{}:{}", ipv6 ? "[" : "", options_.host, ipv6 ? "]" : "", port_);
 }
 
-void DemoService::handle(const httplib::Request& request, httplib::Response& response)
-{
+void DemoService::handle(const httplib::Request& request, httplib::Response& response) {
     handledByService = true;
     // Byte ranges are answered by the media endpoint itself (with its misbehaviours);
     // httplib must not cut any body down on its own.
     const_cast<httplib::Request&>(request).ranges.clear();
-    if (!isControl(request.path))
-        state_.requests.record(request);
+    if (!isControl(request.path)) state_.requests.record(request);
     try {
         dispatch(request, response);
     } catch (const std::exception& failure) {
@@ -163,8 +148,7 @@ void DemoService::handle(const httplib::Request& request, httplib::Response& res
     }
 }
 
-void DemoService::dispatch(const httplib::Request& request, httplib::Response& response)
-{
+void DemoService::dispatch(const httplib::Request& request, httplib::Response& response) {
     const auto& path = request.path;
     const auto& method = request.method;
     const bool read = method == "GET" || method == "HEAD";
@@ -174,40 +158,30 @@ void DemoService::dispatch(const httplib::Request& request, httplib::Response& r
     }
     const auto site = SiteAddress::fromRequest(request, origin().substr(std::string("http://").size()));
     if (startsWith(path, "/pics/") || startsWith(path, "/videos/")) {
-        if (!read)
-            return sendError(response, 405);
+        if (!read) return sendError(response, 405);
         mediaEndpoint_.handle(request, response, site, stopping_.get_token());
         return;
     }
     // The service's pages are ASP.NET pages: their names do not depend on case.
     const auto page = lowerAscii(path);
     if (page == lowerAscii(paths::kOperations)) {
-        if (!read && method != "POST")
-            return sendError(response, 405);
+        if (!read && method != "POST") return sendError(response, 405);
         operations_.handle(request, response, site, stopping_.get_token());
         return;
     }
     if (page == lowerAscii(paths::kFeedbackPage) && (read || method == "POST"))
         return servicePages_.feedback(request, response);
-    if (!read)
-        return sendError(response, 405);
-    if (page == lowerAscii(paths::kCoursePage))
-        return coursePage_.handle(request, response, site);
-    if (page == lowerAscii(paths::kArticlePage))
-        return articlePage_.handle(request, response, site);
-    if (page == lowerAscii(paths::kAboutPage))
-        return servicePages_.about(response);
-    if (page == lowerAscii(paths::kContactPage))
-        return servicePages_.contact(response);
-    if (path == "/" || page == "/index.html")
-        return indexPage_.handle(response, site);
+    if (!read) return sendError(response, 405);
+    if (page == lowerAscii(paths::kCoursePage)) return coursePage_.handle(request, response, site);
+    if (page == lowerAscii(paths::kArticlePage)) return articlePage_.handle(request, response, site);
+    if (page == lowerAscii(paths::kAboutPage)) return servicePages_.about(response);
+    if (page == lowerAscii(paths::kContactPage)) return servicePages_.contact(response);
+    if (path == "/" || page == "/index.html") return indexPage_.handle(response, site);
     sendError(response, 404, path);
 }
 
-void DemoService::afterResponse(const httplib::Request& request, const httplib::Response& response)
-{
-    if (!handledByService && !isControl(request.path))
-        state_.requests.record(request);
+void DemoService::afterResponse(const httplib::Request& request, const httplib::Response& response) {
+    if (!handledByService && !isControl(request.path)) state_.requests.record(request);
     handledByService = false;
     if (options_.accessLog) {
         std::fprintf(stderr, "%s %s %d\n", request.method.c_str(), request.target.c_str(), response.status);
@@ -215,4 +189,4 @@ void DemoService::afterResponse(const httplib::Request& request, const httplib::
     }
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

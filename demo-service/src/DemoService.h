@@ -75,4 +75,4 @@ private:
     int port_ = -1;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

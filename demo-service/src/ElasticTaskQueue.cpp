@@ -5,29 +5,22 @@
 namespace qelvo::demo {
 
 ElasticTaskQueue::ElasticTaskQueue(std::size_t maxThreads)
-    : maxThreads_(std::max<std::size_t>(maxThreads, 1))
-{
-}
+    : maxThreads_(std::max<std::size_t>(maxThreads, 1)) {}
 
-ElasticTaskQueue::~ElasticTaskQueue()
-{
+ElasticTaskQueue::~ElasticTaskQueue() {
     shutdown();
 }
 
-void ElasticTaskQueue::enqueue(std::function<void()> job)
-{
+void ElasticTaskQueue::enqueue(std::function<void()> job) {
     std::lock_guard lock(mutex_);
-    if (shuttingDown_)
-        return;
+    if (shuttingDown_) return;
     jobs_.push_back(std::move(job));
     // Every queued job beyond the idle workers needs a thread of its own.
-    if (jobs_.size() > idle_ && threads_.size() < maxThreads_)
-        threads_.emplace_back([this] { work(); });
+    if (jobs_.size() > idle_ && threads_.size() < maxThreads_) threads_.emplace_back([this] { work(); });
     jobReady_.notify_one();
 }
 
-void ElasticTaskQueue::shutdown()
-{
+void ElasticTaskQueue::shutdown() {
     std::vector<std::thread> threads;
     {
         std::lock_guard lock(mutex_);
@@ -36,19 +29,16 @@ void ElasticTaskQueue::shutdown()
     }
     jobReady_.notify_all();
     for (auto& thread : threads) {
-        if (thread.joinable())
-            thread.join();
+        if (thread.joinable()) thread.join();
     }
 }
 
-std::size_t ElasticTaskQueue::threadCount() const
-{
+std::size_t ElasticTaskQueue::threadCount() const {
     std::lock_guard lock(mutex_);
     return threads_.size();
 }
 
-void ElasticTaskQueue::work()
-{
+void ElasticTaskQueue::work() {
     for (;;) {
         std::function<void()> job;
         {
@@ -57,8 +47,7 @@ void ElasticTaskQueue::work()
             jobReady_.wait(lock, [this] { return shuttingDown_ || !jobs_.empty(); });
             --idle_;
             // Connections already accepted are still served (and closed) at shutdown.
-            if (jobs_.empty())
-                return;
+            if (jobs_.empty()) return;
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
@@ -66,4 +55,4 @@ void ElasticTaskQueue::work()
     }
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -40,4 +40,4 @@ private:
     bool shuttingDown_ = false;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

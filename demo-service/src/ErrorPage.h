@@ -12,4 +12,4 @@ public:
     static std::string reasonText(int status);
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

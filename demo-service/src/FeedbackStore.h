@@ -14,7 +14,7 @@ public:
     struct Entry {
         std::string userId;
         std::string content;
-        std::string from; // "app" or "page"
+        std::string from;  // "app" or "page"
         std::string time;
     };
 
@@ -28,4 +28,4 @@ private:
     std::vector<Entry> entries_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

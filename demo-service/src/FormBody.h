@@ -37,4 +37,4 @@ private:
     std::map<std::string, std::string, std::less<>> values_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

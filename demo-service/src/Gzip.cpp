@@ -6,12 +6,11 @@ namespace qelvo::demo {
 
 namespace {
 
-constexpr int kGzipWindow = 15 + 16; // 15-bit window, gzip header and trailer
+constexpr int kGzipWindow = 15 + 16;  // 15-bit window, gzip header and trailer
 
-} // namespace
+}  // namespace
 
-std::optional<std::string> Gzip::compress(std::string_view bytes)
-{
+std::optional<std::string> Gzip::compress(std::string_view bytes) {
     z_stream stream{};
     if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindow, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         return std::nullopt;
@@ -24,17 +23,14 @@ std::optional<std::string> Gzip::compress(std::string_view bytes)
     const int result = deflate(&stream, Z_FINISH);
     const auto produced = stream.total_out;
     deflateEnd(&stream);
-    if (result != Z_STREAM_END)
-        return std::nullopt;
+    if (result != Z_STREAM_END) return std::nullopt;
     out.resize(produced);
     return out;
 }
 
-std::optional<std::string> Gzip::decompress(std::string_view bytes)
-{
+std::optional<std::string> Gzip::decompress(std::string_view bytes) {
     z_stream stream{};
-    if (inflateInit2(&stream, kGzipWindow) != Z_OK)
-        return std::nullopt;
+    if (inflateInit2(&stream, kGzipWindow) != Z_OK) return std::nullopt;
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
     stream.avail_in = static_cast<uInt>(bytes.size());
     std::string out;
@@ -44,14 +40,12 @@ std::optional<std::string> Gzip::decompress(std::string_view bytes)
         stream.next_out = reinterpret_cast<Bytef*>(buffer);
         stream.avail_out = sizeof buffer;
         result = inflate(&stream, Z_NO_FLUSH);
-        if (result != Z_OK && result != Z_STREAM_END)
-            break;
+        if (result != Z_OK && result != Z_STREAM_END) break;
         out.append(buffer, sizeof buffer - stream.avail_out);
     }
     inflateEnd(&stream);
-    if (result != Z_STREAM_END)
-        return std::nullopt;
+    if (result != Z_STREAM_END) return std::nullopt;
     return out;
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -13,4 +13,4 @@ public:
     static std::optional<std::string> decompress(std::string_view bytes);
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

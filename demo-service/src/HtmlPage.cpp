@@ -23,10 +23,9 @@ button{background:#3d9fd2;color:#fff;border:0;border-radius:18px;padding:9px 28p
 footer{margin-top:28px;color:#aaa;font-size:12px;text-align:center}
 )";
 
-} // namespace
+}  // namespace
 
-std::string HtmlPage::render(std::string_view title, std::string_view bodyHtml)
-{
+std::string HtmlPage::render(std::string_view title, std::string_view bodyHtml) {
     std::string page;
     page.reserve(bodyHtml.size() + kStyle.size() + 512);
     page += "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -39,29 +38,27 @@ std::string HtmlPage::render(std::string_view title, std::string_view bodyHtml)
     return page;
 }
 
-std::string HtmlPage::escape(std::string_view text)
-{
+std::string HtmlPage::escape(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out.push_back(c);
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out.push_back(c);
         }
     }
     return out;
 }
 
-std::string HtmlPage::paragraphs(const std::vector<std::string>& texts)
-{
+std::string HtmlPage::paragraphs(const std::vector<std::string>& texts) {
     std::string out;
     for (const auto& text : texts)
         out += "<p>" + escape(text) + "</p>\n";
     return out;
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

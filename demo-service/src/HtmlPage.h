@@ -16,4 +16,4 @@ public:
     static std::string paragraphs(const std::vector<std::string>& texts);
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

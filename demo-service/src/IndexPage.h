@@ -19,4 +19,4 @@ private:
     const ServiceContent& content_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

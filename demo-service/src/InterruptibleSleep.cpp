@@ -5,13 +5,11 @@
 
 namespace qelvo::demo {
 
-bool InterruptibleSleep::sleepFor(std::stop_token stop, std::chrono::milliseconds duration)
-{
+bool InterruptibleSleep::sleepFor(std::stop_token stop, std::chrono::milliseconds duration) {
     return sleepUntil(stop, std::chrono::steady_clock::now() + duration);
 }
 
-bool InterruptibleSleep::sleepUntil(std::stop_token stop, std::chrono::steady_clock::time_point when)
-{
+bool InterruptibleSleep::sleepUntil(std::stop_token stop, std::chrono::steady_clock::time_point when) {
     std::mutex mutex;
     std::condition_variable_any wakeUp;
     std::unique_lock lock(mutex);
@@ -20,4 +18,4 @@ bool InterruptibleSleep::sleepUntil(std::stop_token stop, std::chrono::steady_cl
     return !stop.stop_requested();
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -14,4 +14,4 @@ public:
     static bool sleepUntil(std::stop_token stop, std::chrono::steady_clock::time_point when);
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

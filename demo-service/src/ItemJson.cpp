@@ -8,14 +8,9 @@ namespace qelvo::demo {
 
 using nlohmann::json;
 
-ItemJson::ItemJson(const ServiceContent& content, const SiteAddress& site)
-    : content_(content)
-    , site_(site)
-{
-}
+ItemJson::ItemJson(const ServiceContent& content, const SiteAddress& site) : content_(content), site_(site) {}
 
-json ItemJson::course(const Course& course) const
-{
+json ItemJson::course(const Course& course) const {
     const auto* category = content_.category(course.categoryId);
     return {
         {"id", course.id},
@@ -30,8 +25,7 @@ json ItemJson::course(const Course& course) const
     };
 }
 
-json ItemJson::category(const CourseCategory& category) const
-{
+json ItemJson::category(const CourseCategory& category) const {
     return {
         {"id", category.id},
         {"title", category.title},
@@ -41,8 +35,7 @@ json ItemJson::category(const CourseCategory& category) const
     };
 }
 
-json ItemJson::article(const NewsArticle& article) const
-{
+json ItemJson::article(const NewsArticle& article) const {
     const auto* channel = content_.channel(article.channelId);
     return {
         {"id", article.id},
@@ -55,23 +48,19 @@ json ItemJson::article(const NewsArticle& article) const
     };
 }
 
-json ItemJson::headline(const Headline& head) const
-{
+json ItemJson::headline(const Headline& head) const {
     const auto* item = content_.article(head.articleId);
-    if (!item)
-        return json::object();
+    if (!item) return json::object();
     auto entry = article(*item);
     entry["image"] = site_.picture(head.image);
     return entry;
 }
 
-json ItemJson::channel(const NewsChannel& channel) const
-{
+json ItemJson::channel(const NewsChannel& channel) const {
     return {{"id", channel.id}, {"title", channel.title}};
 }
 
-json ItemJson::advert(const Advert& advert) const
-{
+json ItemJson::advert(const Advert& advert) const {
     return {
         {"id", advert.id},
         {"title", advert.title},
@@ -81,11 +70,9 @@ json ItemJson::advert(const Advert& advert) const
     };
 }
 
-json ItemJson::section(const HomeSection& section) const
-{
+json ItemJson::section(const HomeSection& section) const {
     const auto* category = content_.category(section.categoryId);
-    if (!category)
-        return json::object();
+    if (!category) return json::object();
     const auto courses = content_.coursesOf(*category);
     const auto shown = std::min(section.shown == 0 ? courses.size() : section.shown, courses.size());
     json subList = json::array();
@@ -99,8 +86,7 @@ json ItemJson::section(const HomeSection& section) const
     };
 }
 
-json ItemJson::suggestedKey(const SuggestedKey& key) const
-{
+json ItemJson::suggestedKey(const SuggestedKey& key) const {
     if (key.type == "1") {
         const auto* category = content_.category(key.targetId);
         return {
@@ -110,11 +96,10 @@ json ItemJson::suggestedKey(const SuggestedKey& key) const
         };
     }
     const auto* item = content_.course(key.targetId);
-    if (!item)
-        return json::object();
+    if (!item) return json::object();
     auto entry = course(*item);
     entry["type"] = key.type;
     return entry;
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -26,4 +26,4 @@ private:
     const SiteAddress& site_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -14,45 +14,32 @@ namespace qelvo::demo {
 
 namespace {
 
-void sendError(httplib::Response& response, int status, std::string_view detail = {})
-{
+void sendError(httplib::Response& response, int status, std::string_view detail = {}) {
     response.status = status;
     response.set_content(ErrorPage::render(status, detail), "text/html; charset=utf-8");
 }
 
 // "If-Range" holds either an entity tag (strong comparison) or a date (exact match).
-bool validatorMatches(const std::string& condition, const ByteSource& source)
-{
-    if (condition.empty())
-        return true;
-    if (condition.front() == '"' || condition.rfind("W/", 0) == 0)
-        return condition == source.etag();
+bool validatorMatches(const std::string& condition, const ByteSource& source) {
+    if (condition.empty()) return true;
+    if (condition.front() == '"' || condition.rfind("W/", 0) == 0) return condition == source.etag();
     return condition == Clock::httpDate(source.lastModified());
 }
 
-bool noneMatch(const std::string& condition, const ByteSource& source)
-{
-    if (condition.empty())
-        return false;
-    if (condition == "*")
-        return true;
+bool noneMatch(const std::string& condition, const ByteSource& source) {
+    if (condition.empty()) return false;
+    if (condition == "*") return true;
     return condition.find(source.etag()) != std::string::npos;
 }
 
-} // namespace
+}  // namespace
 
-MediaEndpoint::MediaEndpoint(const MediaLibrary& library, const MediaVersions& versions, RequestCounter& counter,
-                             std::chrono::milliseconds stallCap)
-    : library_(library)
-    , versions_(versions)
-    , counter_(counter)
-    , stallCap_(stallCap)
-{
-}
+MediaEndpoint::MediaEndpoint(const MediaLibrary& library, const MediaVersions& versions,
+                             RequestCounter& counter, std::chrono::milliseconds stallCap)
+    : library_(library), versions_(versions), counter_(counter), stallCap_(stallCap) {}
 
-void MediaEndpoint::handle(const httplib::Request& request, httplib::Response& response, const SiteAddress& site,
-                           std::stop_token stop) const
-{
+void MediaEndpoint::handle(const httplib::Request& request, httplib::Response& response,
+                           const SiteAddress& site, std::stop_token stop) const {
     std::string error;
     auto switches = TransferSwitches::fromRequest(request, error);
     if (!switches) {
@@ -66,8 +53,7 @@ void MediaEndpoint::handle(const httplib::Request& request, httplib::Response& r
         sendError(response, 503, "service stopping");
         return;
     }
-    if (redirect(request, response, site, *switches))
-        return;
+    if (redirect(request, response, site, *switches)) return;
     if (switches->status) {
         sendError(response, *switches->status);
         return;
@@ -93,15 +79,15 @@ void MediaEndpoint::handle(const httplib::Request& request, httplib::Response& r
         }
         auto etag = source->etag();
         etag.insert(etag.size() - 1, "-gzip");
-        source = std::make_shared<MemoryByteSource>(std::move(*packed), etag, source->lastModified(), source->contentType());
+        source = std::make_shared<MemoryByteSource>(std::move(*packed), etag, source->lastModified(),
+                                                    source->contentType());
         response.set_header("Content-Encoding", "gzip");
     }
     serve(request, response, std::move(source), *switches, stop);
 }
 
-bool MediaEndpoint::redirect(const httplib::Request& request, httplib::Response& response, const SiteAddress& site,
-                             const TransferSwitches& switches) const
-{
+bool MediaEndpoint::redirect(const httplib::Request& request, httplib::Response& response,
+                             const SiteAddress& site, const TransferSwitches& switches) const {
     std::string location;
     if (switches.redirectLoop)
         location = site.url(request.target);
@@ -115,22 +101,18 @@ bool MediaEndpoint::redirect(const httplib::Request& request, httplib::Response&
     return true;
 }
 
-std::string MediaEndpoint::nextRedirectTarget(const std::string& target, int remaining)
-{
+std::string MediaEndpoint::nextRedirectTarget(const std::string& target, int remaining) {
     const auto question = target.find('?');
-    if (question == std::string::npos)
-        return target;
+    if (question == std::string::npos) return target;
     std::string query;
     std::size_t start = question + 1;
     while (start <= target.size()) {
         auto end = target.find('&', start);
-        if (end == std::string::npos)
-            end = target.size();
+        if (end == std::string::npos) end = target.size();
         auto item = target.substr(start, end - start);
         if (item.rfind("redirects=", 0) == 0)
             item = remaining > 0 ? fmt::format("redirects={}", remaining) : std::string();
-        if (!item.empty())
-            query += (query.empty() ? "" : "&") + item;
+        if (!item.empty()) query += (query.empty() ? "" : "&") + item;
         start = end + 1;
     }
     return target.substr(0, question) + (query.empty() ? "" : "?" + query);
@@ -138,8 +120,7 @@ std::string MediaEndpoint::nextRedirectTarget(const std::string& target, int rem
 
 void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& response,
                           std::shared_ptr<const ByteSource> source, const TransferSwitches& switches,
-                          std::stop_token stop) const
-{
+                          std::stop_token stop) const {
     const auto size = source->size();
     response.set_header("Accept-Ranges", "bytes");
     response.set_header("ETag", source->etag());
@@ -155,7 +136,8 @@ void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& re
     response.status = 200;
     const auto rangeHeader = request.get_header_value("Range");
     // A changed validator in "If-Range" means the client's partial copy is stale: send it all.
-    if (!rangeHeader.empty() && !switches.ignoreRange && validatorMatches(request.get_header_value("If-Range"), *source)) {
+    if (!rangeHeader.empty() && !switches.ignoreRange &&
+        validatorMatches(request.get_header_value("If-Range"), *source)) {
         const auto range = ByteRange::parse(rangeHeader, size);
         if (range.kind == ByteRange::Kind::Unsatisfiable) {
             sendError(response, 416);
@@ -178,30 +160,33 @@ void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& re
     const PacedBody::Plan plan{switches.rate, switches.stallAfter, switches.stallFor.value_or(stallCap_),
                                switches.dropAfter};
     switch (switches.length) {
-    case TransferSwitches::Length::Known: {
-        auto body = std::make_shared<PacedBody>(source, start, length, plan, PacedBody::Framing::Known, stop);
-        response.set_content_provider(static_cast<std::size_t>(length), type,
-                                      [body](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                                          return body->writeNext(offset, sink);
-                                      });
-        break;
-    }
-    case TransferSwitches::Length::Chunked: {
-        auto body = std::make_shared<PacedBody>(source, start, length, plan, PacedBody::Framing::Chunked, stop);
-        response.set_chunked_content_provider(type, [body](std::size_t offset, httplib::DataSink& sink) {
-            return body->writeNext(offset, sink);
-        });
-        break;
-    }
-    case TransferSwitches::Length::CloseDelimited: {
-        auto body = std::make_shared<PacedBody>(source, start, length, plan, PacedBody::Framing::CloseDelimited, stop);
-        response.set_header("Connection", "close");
-        response.set_content_provider(type, [body](std::size_t offset, httplib::DataSink& sink) {
-            return body->writeNext(offset, sink);
-        });
-        break;
-    }
+        case TransferSwitches::Length::Known: {
+            auto body =
+                std::make_shared<PacedBody>(source, start, length, plan, PacedBody::Framing::Known, stop);
+            response.set_content_provider(static_cast<std::size_t>(length), type,
+                                          [body](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                              return body->writeNext(offset, sink);
+                                          });
+            break;
+        }
+        case TransferSwitches::Length::Chunked: {
+            auto body =
+                std::make_shared<PacedBody>(source, start, length, plan, PacedBody::Framing::Chunked, stop);
+            response.set_chunked_content_provider(type, [body](std::size_t offset, httplib::DataSink& sink) {
+                return body->writeNext(offset, sink);
+            });
+            break;
+        }
+        case TransferSwitches::Length::CloseDelimited: {
+            auto body = std::make_shared<PacedBody>(source, start, length, plan,
+                                                    PacedBody::Framing::CloseDelimited, stop);
+            response.set_header("Connection", "close");
+            response.set_content_provider(type, [body](std::size_t offset, httplib::DataSink& sink) {
+                return body->writeNext(offset, sink);
+            });
+            break;
+        }
     }
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -32,8 +32,9 @@ public:
 private:
     bool redirect(const httplib::Request& request, httplib::Response& response, const SiteAddress& site,
                   const TransferSwitches& switches) const;
-    void serve(const httplib::Request& request, httplib::Response& response, std::shared_ptr<const ByteSource> source,
-               const TransferSwitches& switches, std::stop_token stop) const;
+    void serve(const httplib::Request& request, httplib::Response& response,
+               std::shared_ptr<const ByteSource> source, const TransferSwitches& switches,
+               std::stop_token stop) const;
 
     const MediaLibrary& library_;
     const MediaVersions& versions_;
@@ -41,4 +42,4 @@ private:
     std::chrono::milliseconds stallCap_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

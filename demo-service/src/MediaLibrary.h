@@ -43,4 +43,4 @@ private:
     mutable std::map<std::string, CachedFile> cache_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

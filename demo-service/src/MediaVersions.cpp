@@ -2,15 +2,13 @@
 
 namespace qelvo::demo {
 
-int MediaVersions::versionOf(const std::string& path) const
-{
+int MediaVersions::versionOf(const std::string& path) const {
     std::lock_guard lock(mutex_);
     const auto found = versions_.find(path);
     return found == versions_.end() ? 0 : found->second;
 }
 
-void MediaVersions::set(const std::string& path, int version)
-{
+void MediaVersions::set(const std::string& path, int version) {
     std::lock_guard lock(mutex_);
     if (version == 0)
         versions_.erase(path);
@@ -18,14 +16,12 @@ void MediaVersions::set(const std::string& path, int version)
         versions_[path] = version;
 }
 
-void MediaVersions::clear()
-{
+void MediaVersions::clear() {
     std::lock_guard lock(mutex_);
     versions_.clear();
 }
 
-nlohmann::json MediaVersions::toJson() const
-{
+nlohmann::json MediaVersions::toJson() const {
     std::lock_guard lock(mutex_);
     auto out = nlohmann::json::object();
     for (const auto& [path, version] : versions_)
@@ -33,4 +29,4 @@ nlohmann::json MediaVersions::toJson() const
     return out;
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

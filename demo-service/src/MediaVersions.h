@@ -22,4 +22,4 @@ private:
     std::map<std::string, int> versions_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

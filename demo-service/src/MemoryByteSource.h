@@ -25,4 +25,4 @@ private:
     std::string contentType_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

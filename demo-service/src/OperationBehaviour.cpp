@@ -21,22 +21,18 @@ constexpr std::array<std::pair<Kind, std::string_view>, 9> kNames{{
     {Kind::Patch, "patch"},
 }};
 
-std::optional<long long> wholeNumber(const nlohmann::json& request, const char* key)
-{
+std::optional<long long> wholeNumber(const nlohmann::json& request, const char* key) {
     const auto found = request.find(key);
-    if (found == request.end())
-        return std::nullopt;
-    if (found->is_number_integer())
-        return found->get<long long>();
-    if (found->is_number_unsigned())
-        return static_cast<long long>(found->get<unsigned long long>());
+    if (found == request.end()) return std::nullopt;
+    if (found->is_number_integer()) return found->get<long long>();
+    if (found->is_number_unsigned()) return static_cast<long long>(found->get<unsigned long long>());
     return std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
-std::optional<OperationBehaviour> OperationBehaviour::fromJson(const nlohmann::json& request, std::string& error)
-{
+std::optional<OperationBehaviour> OperationBehaviour::fromJson(const nlohmann::json& request,
+                                                               std::string& error) {
     OperationBehaviour behaviour;
     const auto name = request.find("behaviour");
     if (name != request.end()) {
@@ -92,37 +88,30 @@ std::optional<OperationBehaviour> OperationBehaviour::fromJson(const nlohmann::j
         behaviour.patch = *patch;
     }
     const auto message = request.find("message");
-    if (message != request.end() && message->is_string())
-        behaviour.message = message->get<std::string>();
+    if (message != request.end() && message->is_string()) behaviour.message = message->get<std::string>();
     return behaviour;
 }
 
-nlohmann::json OperationBehaviour::toJson() const
-{
-    nlohmann::json out = {{"behaviour", nameOf(kind)}, {"delay", delay.count()}, {"times", remaining}, {"message", message}};
-    if (kind == Kind::Custom)
-        out["body"] = body;
-    if (kind == Kind::Patch)
-        out["patch"] = patch;
+nlohmann::json OperationBehaviour::toJson() const {
+    nlohmann::json out = {
+        {"behaviour", nameOf(kind)}, {"delay", delay.count()}, {"times", remaining}, {"message", message}};
+    if (kind == Kind::Custom) out["body"] = body;
+    if (kind == Kind::Patch) out["patch"] = patch;
     return out;
 }
 
-std::optional<OperationBehaviour::Kind> OperationBehaviour::kindFromName(std::string_view name)
-{
+std::optional<OperationBehaviour::Kind> OperationBehaviour::kindFromName(std::string_view name) {
     for (const auto& [kind, text] : kNames) {
-        if (text == name)
-            return kind;
+        if (text == name) return kind;
     }
     return std::nullopt;
 }
 
-std::string OperationBehaviour::nameOf(Kind kind)
-{
+std::string OperationBehaviour::nameOf(Kind kind) {
     for (const auto& [value, text] : kNames) {
-        if (value == kind)
-            return std::string(text);
+        if (value == kind) return std::string(text);
     }
     return "normal";
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -28,4 +28,4 @@ private:
     std::map<std::string, OperationBehaviour> byMode_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -31,4 +31,4 @@ private:
     OperationBehaviours& behaviours_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -18,9 +18,9 @@ namespace qelvo::demo {
 class PacedBody {
 public:
     enum class Framing {
-        Known,          // Content-Length was sent; the server stops asking at the end
-        Chunked,        // chunked transfer: the end is signalled to the sink
-        CloseDelimited, // neither: the end is the closing of the connection
+        Known,           // Content-Length was sent; the server stops asking at the end
+        Chunked,         // chunked transfer: the end is signalled to the sink
+        CloseDelimited,  // neither: the end is the closing of the connection
     };
 
     struct Plan {
@@ -53,4 +53,4 @@ private:
     std::optional<std::chrono::steady_clock::time_point> paceOrigin_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

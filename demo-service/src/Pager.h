@@ -33,4 +33,4 @@ private:
     int pageSize_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -2,16 +2,14 @@
 
 namespace qelvo::demo {
 
-std::uint64_t RequestCounter::next(const std::string& key)
-{
+std::uint64_t RequestCounter::next(const std::string& key) {
     std::lock_guard lock(mutex_);
     return ++counts_[key];
 }
 
-void RequestCounter::clear()
-{
+void RequestCounter::clear() {
     std::lock_guard lock(mutex_);
     counts_.clear();
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -20,4 +20,4 @@ private:
     std::map<std::string, std::uint64_t> counts_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -8,15 +8,13 @@ namespace qelvo::demo {
 namespace {
 
 // httplib adds the socket's addresses as pseudo headers; they are not what the client sent.
-bool isPseudoHeader(const std::string& name)
-{
+bool isPseudoHeader(const std::string& name) {
     return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT";
 }
 
-} // namespace
+}  // namespace
 
-void RequestLog::record(const httplib::Request& request)
-{
+void RequestLog::record(const httplib::Request& request) {
     Entry entry;
     entry.time = Clock::isoNow();
     entry.method = request.method;
@@ -25,8 +23,7 @@ void RequestLog::record(const httplib::Request& request)
     const auto question = request.target.find('?');
     entry.query = question == std::string::npos ? std::string() : request.target.substr(question + 1);
     for (const auto& [name, value] : request.headers) {
-        if (!isPseudoHeader(name))
-            entry.headers.emplace_back(name, value);
+        if (!isPseudoHeader(name)) entry.headers.emplace_back(name, value);
     }
     entry.body = request.body;
     entry.remoteAddr = request.remote_addr;
@@ -34,39 +31,33 @@ void RequestLog::record(const httplib::Request& request)
     std::lock_guard lock(mutex_);
     entry.index = next_++;
     entries_.push_back(std::move(entry));
-    if (entries_.size() > kMaxEntries)
-        entries_.pop_front();
+    if (entries_.size() > kMaxEntries) entries_.pop_front();
 }
 
-nlohmann::json RequestLog::fromIndex(std::uint64_t from) const
-{
+nlohmann::json RequestLog::fromIndex(std::uint64_t from) const {
     auto list = nlohmann::json::array();
     std::uint64_t next = 0;
     {
         std::lock_guard lock(mutex_);
         for (const auto& entry : entries_) {
-            if (entry.index >= from)
-                list.push_back(toJson(entry));
+            if (entry.index >= from) list.push_back(toJson(entry));
         }
         next = next_;
     }
     return {{"requests", std::move(list)}, {"next", next}};
 }
 
-std::vector<RequestLog::Entry> RequestLog::entries() const
-{
+std::vector<RequestLog::Entry> RequestLog::entries() const {
     std::lock_guard lock(mutex_);
     return {entries_.begin(), entries_.end()};
 }
 
-void RequestLog::clear()
-{
+void RequestLog::clear() {
     std::lock_guard lock(mutex_);
     entries_.clear();
 }
 
-nlohmann::json RequestLog::toJson(const Entry& entry)
-{
+nlohmann::json RequestLog::toJson(const Entry& entry) {
     auto headers = nlohmann::json::object();
     for (const auto& [name, value] : entry.headers) {
         const auto key = Utf8::sanitise(name);
@@ -88,9 +79,8 @@ nlohmann::json RequestLog::toJson(const Entry& entry)
         {"remoteAddr", entry.remoteAddr},
     };
     // A body that is not UTF-8 cannot travel exactly as a JSON string; its bytes follow in hex.
-    if (!Utf8::isValid(entry.body))
-        out["bodyHex"] = Utf8::hex(entry.body);
+    if (!Utf8::isValid(entry.body)) out["bodyHex"] = Utf8::hex(entry.body);
     return out;
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

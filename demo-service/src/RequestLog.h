@@ -22,7 +22,7 @@ public:
         std::uint64_t index = 0;
         std::string time;
         std::string method;
-        std::string target; // as sent: path and query
+        std::string target;  // as sent: path and query
         std::string path;
         std::string query;
         std::vector<std::pair<std::string, std::string>> headers;
@@ -45,4 +45,4 @@ private:
     std::uint64_t next_ = 0;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

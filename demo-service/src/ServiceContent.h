@@ -43,4 +43,4 @@ private:
     std::map<std::string, std::size_t> advertIndex_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

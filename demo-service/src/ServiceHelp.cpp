@@ -2,15 +2,15 @@
 
 namespace qelvo::demo {
 
-std::string ServiceHelp::description()
-{
-    return "qelvo-demo-service: a sample of the Qelvo learning service (finance and tax micro-courses and news)\n"
-           "for running and testing the client. Prints \"qelvo-demo-service listening on http://HOST:PORT\" once\n"
+std::string ServiceHelp::description() {
+    return "qelvo-demo-service: a sample of the Qelvo learning service (finance and tax micro-courses and "
+           "news)\n"
+           "for running and testing the client. Prints \"qelvo-demo-service listening on http://HOST:PORT\" "
+           "once\n"
            "it accepts connections; SIGINT or SIGTERM stop it.";
 }
 
-std::string ServiceHelp::footer()
-{
+std::string ServiceHelp::footer() {
     return R"(SERVICE
   POST /wcm/qelvo/app/index.aspx   form body "mode=N&..." (values raw or %XX-encoded), one JSON reply
       mode=1                          usage report (counted)                 result, count
@@ -56,4 +56,4 @@ CONTROL (JSON; not in the request log)
 See demo-service/README.md for details.)";
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -11,4 +11,4 @@ public:
     static std::string footer();
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

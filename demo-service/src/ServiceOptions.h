@@ -9,11 +9,11 @@ namespace qelvo::demo {
 
 struct ServiceOptions {
     std::string host = "127.0.0.1";
-    int port = 8080; // 0 picks a free port
+    int port = 8080;  // 0 picks a free port
     std::filesystem::path dataDir;
     std::size_t maxThreads = 128;
-    std::chrono::milliseconds stallCap{120000}; // longest stall when "stallMs" is not given
-    bool accessLog = false;                     // one line per request on standard error
+    std::chrono::milliseconds stallCap{120000};  // longest stall when "stallMs" is not given
+    bool accessLog = false;                      // one line per request on standard error
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -12,28 +12,22 @@ namespace {
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 
-std::string e(std::string_view text)
-{
+std::string e(std::string_view text) {
     return HtmlPage::escape(text);
 }
 
-} // namespace
+}  // namespace
 
 ServicePages::ServicePages(const ServiceContent& content, UserOperations& users)
-    : content_(content)
-    , users_(users)
-{
-}
+    : content_(content), users_(users) {}
 
-void ServicePages::feedback(const httplib::Request& request, httplib::Response& response)
-{
+void ServicePages::feedback(const httplib::Request& request, httplib::Response& response) {
     auto userId = request.get_param_value("userId");
     std::string notice;
     if (request.method == "POST") {
         // A browser form: percent-encoded, "+" for a space.
         const FormBody form(request.body, FormBody::Plus::Space);
-        if (userId.empty())
-            userId = form.valueOr("userId");
+        if (userId.empty()) userId = form.valueOr("userId");
         const auto reply = users_.feedback(userId, form.valueOr("content"), "page");
         const bool accepted = reply.value("result", "") == "0";
         notice = fmt::format("<div class=\"box{}\" id=\"notice\">{}</div>\n", accepted ? "" : " warn",
@@ -42,8 +36,7 @@ void ServicePages::feedback(const httplib::Request& request, httplib::Response& 
     response.set_content(HtmlPage::render("意见反馈", feedbackForm(userId, notice)), kHtml);
 }
 
-std::string ServicePages::feedbackForm(const std::string& userId, const std::string& notice) const
-{
+std::string ServicePages::feedbackForm(const std::string& userId, const std::string& notice) const {
     std::string who = "游客（未登录）";
     if (!userId.empty()) {
         const auto* account = content_.accountById(userId);
@@ -58,13 +51,13 @@ std::string ServicePages::feedbackForm(const std::string& userId, const std::str
         "<p class=\"meta\" id=\"who\">反馈人：{}</p>\n"
         "<form method=\"post\" action=\"{}\" accept-charset=\"utf-8\">\n"
         "<input type=\"hidden\" name=\"userId\" value=\"{}\">\n"
-        "<textarea name=\"content\" maxlength=\"500\" placeholder=\"请输入您的意见或建议（500字以内）\"></textarea>\n"
+        "<textarea name=\"content\" maxlength=\"500\" "
+        "placeholder=\"请输入您的意见或建议（500字以内）\"></textarea>\n"
         "<button type=\"submit\">提交</button>\n</form>\n",
         notice, e(who), action, e(userId));
 }
 
-void ServicePages::about(httplib::Response& response) const
-{
+void ServicePages::about(httplib::Response& response) const {
     const auto body = fmt::format(
         "<h1>关于我们</h1>\n"
         "<p>Qelvo 财税微课堂是一个面向企业财务人员、办税人员和个人纳税人的移动学习平台，"
@@ -80,8 +73,7 @@ void ServicePages::about(httplib::Response& response) const
     response.set_content(HtmlPage::render("关于我们", body), kHtml);
 }
 
-void ServicePages::contact(httplib::Response& response) const
-{
+void ServicePages::contact(httplib::Response& response) const {
     const std::string body =
         "<h1>联系我们</h1>\n"
         "<div class=\"box\"><p>客服热线：400-820-1234（工作日 9:00-18:00）</p>"
@@ -94,4 +86,4 @@ void ServicePages::contact(httplib::Response& response) const
     response.set_content(HtmlPage::render("联系我们", body), kHtml);
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -25,4 +25,4 @@ private:
     UserOperations& users_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -10,4 +10,4 @@ inline constexpr const char* kFeedbackPage = "/wcm/qelvo/app/yijian.aspx";
 inline constexpr const char* kAboutPage = "/wcm/qelvo/app/GuanYuWoMen.aspx";
 inline constexpr const char* kContactPage = "/wcm/qelvo/app/LianXiWoMen.aspx";
 
-} // namespace qelvo::demo::paths
+}  // namespace qelvo::demo::paths

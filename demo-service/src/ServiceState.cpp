@@ -2,8 +2,7 @@
 
 namespace qelvo::demo {
 
-void ServiceState::reset()
-{
+void ServiceState::reset() {
     usage.reset();
     feedback.clear();
     requests.clear();
@@ -12,4 +11,4 @@ void ServiceState::reset()
     mediaRequests.clear();
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -22,4 +22,4 @@ struct ServiceState {
     void reset();
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -18,9 +18,9 @@ public:
     static SiteAddress fromRequest(const httplib::Request& request, const std::string& fallbackHost);
 
     const std::string& origin() const { return origin_; }
-    std::string url(std::string_view path) const;          // path starting with "/"
-    std::string picture(std::string_view name) const;      // below "/pics/"
-    std::string video(std::string_view name) const;        // below "/videos/"
+    std::string url(std::string_view path) const;      // path starting with "/"
+    std::string picture(std::string_view name) const;  // below "/pics/"
+    std::string video(std::string_view name) const;    // below "/videos/"
 
     static bool isPlausibleHost(std::string_view host);
 
@@ -28,4 +28,4 @@ private:
     std::string origin_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -5,14 +5,9 @@
 namespace qelvo::demo {
 
 SyntheticByteSource::SyntheticByteSource(std::uint64_t size, int version, std::string contentType)
-    : size_(size)
-    , version_(version)
-    , contentType_(std::move(contentType))
-{
-}
+    : size_(size), version_(version), contentType_(std::move(contentType)) {}
 
-unsigned char SyntheticByteSource::byteAt(std::uint64_t offset, int version)
-{
+unsigned char SyntheticByteSource::byteAt(std::uint64_t offset, int version) {
     std::uint64_t x = offset + static_cast<std::uint64_t>(version) * 0x9E3779B97F4A7C15ULL;
     x ^= x >> 33;
     x *= 0xFF51AFD7ED558CCDULL;
@@ -20,40 +15,34 @@ unsigned char SyntheticByteSource::byteAt(std::uint64_t offset, int version)
     return static_cast<unsigned char>(x & 0xFF);
 }
 
-std::string SyntheticByteSource::bytes(std::uint64_t size, int version)
-{
+std::string SyntheticByteSource::bytes(std::uint64_t size, int version) {
     std::string out;
     SyntheticByteSource(size, version, {}).read(0, static_cast<std::size_t>(size), out);
     return out;
 }
 
-std::uint64_t SyntheticByteSource::size() const
-{
+std::uint64_t SyntheticByteSource::size() const {
     return size_;
 }
 
-void SyntheticByteSource::read(std::uint64_t offset, std::size_t length, std::string& out) const
-{
+void SyntheticByteSource::read(std::uint64_t offset, std::size_t length, std::string& out) const {
     const auto end = offset + length > size_ ? size_ : offset + length;
     out.reserve(out.size() + static_cast<std::size_t>(end - offset));
     for (auto i = offset; i < end; ++i)
         out.push_back(static_cast<char>(byteAt(i, version_)));
 }
 
-std::string SyntheticByteSource::etag() const
-{
+std::string SyntheticByteSource::etag() const {
     return fmt::format("\"synthetic-{}-v{}\"", size_, version_);
 }
 
-std::chrono::system_clock::time_point SyntheticByteSource::lastModified() const
-{
+std::chrono::system_clock::time_point SyntheticByteSource::lastModified() const {
     // 2024-01-01 00:00:00 UTC, one hour later for each version.
     return std::chrono::system_clock::time_point(std::chrono::seconds(1704067200LL + version_ * 3600LL));
 }
 
-std::string SyntheticByteSource::contentType() const
-{
+std::string SyntheticByteSource::contentType() const {
     return contentType_;
 }
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -29,4 +29,4 @@ private:
     std::string contentType_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

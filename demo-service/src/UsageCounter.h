@@ -16,4 +16,4 @@ private:
     std::atomic<std::uint64_t> count_{0};
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -13,7 +13,7 @@ namespace qelvo::demo {
 // feedback ("mode=kym8.7").
 class UserOperations {
 public:
-    static constexpr std::size_t kMaxFeedbackLength = 500; // characters
+    static constexpr std::size_t kMaxFeedbackLength = 500;  // characters
 
     UserOperations(const ServiceContent& content, UsageCounter& usage, FeedbackStore& feedback);
 
@@ -27,4 +27,4 @@ private:
     FeedbackStore& feedback_;
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

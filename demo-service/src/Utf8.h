@@ -19,4 +19,4 @@ public:
     static std::optional<std::string> toGbk(std::string_view text);
 };
 
-} // namespace qelvo::demo
+}  // namespace qelvo::demo

@@ -50,4 +50,4 @@ void ManualClock::setWallStart(Date wallStart) {
     wallStart_ = wallStart;
 }
 
-} // namespace platform
+}  // namespace platform

@@ -54,4 +54,4 @@ private:
     RunLoop* owner_ = nullptr;
 };
 
-} // namespace platform
+}  // namespace platform

@@ -23,7 +23,8 @@ void Container::setHome(const std::filesystem::path& home) {
     std::error_code error;
     auto absolute = std::filesystem::absolute(home, error);
     std::string path = (error ? home : absolute).lexically_normal().string();
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
     {
         std::lock_guard lock(mutex_);
         home_ = path;
@@ -39,9 +40,17 @@ std::string Container::home() const {
     return home_;
 }
 
-std::string Container::documents() const { return home() + "/Documents"; }
-std::string Container::caches() const { return home() + "/Library/Caches"; }
-std::string Container::preferences() const { return home() + "/Library/Preferences"; }
-std::string Container::tmp() const { return home() + "/tmp"; }
+std::string Container::documents() const {
+    return home() + "/Documents";
+}
+std::string Container::caches() const {
+    return home() + "/Library/Caches";
+}
+std::string Container::preferences() const {
+    return home() + "/Library/Preferences";
+}
+std::string Container::tmp() const {
+    return home() + "/tmp";
+}
 
-} // namespace platform
+}  // namespace platform

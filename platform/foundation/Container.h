@@ -17,15 +17,15 @@ public:
     // $XDG_DATA_HOME/qelvo, else ~/.local/share/qelvo.
     static std::filesystem::path defaultHome();
 
-    std::string home() const;           // no trailing slash
-    std::string documents() const;      // home + "/Documents"
-    std::string caches() const;         // home + "/Library/Caches"
-    std::string preferences() const;    // home + "/Library/Preferences"
-    std::string tmp() const;            // home + "/tmp"
+    std::string home() const;         // no trailing slash
+    std::string documents() const;    // home + "/Documents"
+    std::string caches() const;       // home + "/Library/Caches"
+    std::string preferences() const;  // home + "/Library/Preferences"
+    std::string tmp() const;          // home + "/tmp"
 
 private:
     mutable std::mutex mutex_;
     std::string home_;
 };
 
-} // namespace platform
+}  // namespace platform

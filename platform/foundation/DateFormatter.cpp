@@ -1,7 +1,7 @@
 #include "platform/foundation/DateFormatter.h"
 
-#include <ctime>
 #include <fmt/format.h>
+#include <ctime>
 #include <vector>
 
 namespace platform {
@@ -20,7 +20,8 @@ std::vector<Token> tokenize(const std::string& pattern) {
         const char c = pattern[i];
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
             std::size_t j = i;
-            while (j < pattern.size() && pattern[j] == c) ++j;
+            while (j < pattern.size() && pattern[j] == c)
+                ++j;
             tokens.push_back({c, j - i, {}});
             i = j;
         } else {
@@ -45,35 +46,35 @@ bool readNumber(const std::string& text, std::size_t& pos, std::size_t maxDigits
     return digits > 0;
 }
 
-} // namespace
+}  // namespace
 
 DateFormatter::DateFormatter(std::string pattern) : pattern_(std::move(pattern)) {}
 
 std::string DateFormatter::stringFromDate(Date date) const {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(
-        std::chrono::floor<std::chrono::seconds>(date));
+    const std::time_t seconds =
+        std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(date));
     std::tm local{};
     localtime_r(&seconds, &local);
     std::string out;
     for (const auto& token : tokenize(pattern_)) {
         switch (token.letter) {
-        case 0: out += token.literal; break;
-        case 'y':
-            out += token.width == 2 ? fmt::format("{:02d}", (local.tm_year + 1900) % 100)
-                                    : fmt::format("{:04d}", local.tm_year + 1900);
-            break;
-        case 'M': out += fmt::format("{:0{}d}", local.tm_mon + 1, token.width); break;
-        case 'd': out += fmt::format("{:0{}d}", local.tm_mday, token.width); break;
-        case 'H': out += fmt::format("{:0{}d}", local.tm_hour, token.width); break;
-        case 'h': {
-            const int hour12 = local.tm_hour % 12 == 0 ? 12 : local.tm_hour % 12;
-            out += fmt::format("{:0{}d}", hour12, token.width);
-            break;
-        }
-        case 'm': out += fmt::format("{:0{}d}", local.tm_min, token.width); break;
-        case 's': out += fmt::format("{:0{}d}", local.tm_sec, token.width); break;
-        case 'a': out += local.tm_hour < 12 ? "AM" : "PM"; break;
-        default: out += std::string(token.width, token.letter); break;
+            case 0: out += token.literal; break;
+            case 'y':
+                out += token.width == 2 ? fmt::format("{:02d}", (local.tm_year + 1900) % 100)
+                                        : fmt::format("{:04d}", local.tm_year + 1900);
+                break;
+            case 'M': out += fmt::format("{:0{}d}", local.tm_mon + 1, token.width); break;
+            case 'd': out += fmt::format("{:0{}d}", local.tm_mday, token.width); break;
+            case 'H': out += fmt::format("{:0{}d}", local.tm_hour, token.width); break;
+            case 'h': {
+                const int hour12 = local.tm_hour % 12 == 0 ? 12 : local.tm_hour % 12;
+                out += fmt::format("{:0{}d}", hour12, token.width);
+                break;
+            }
+            case 'm': out += fmt::format("{:0{}d}", local.tm_min, token.width); break;
+            case 's': out += fmt::format("{:0{}d}", local.tm_sec, token.width); break;
+            case 'a': out += local.tm_hour < 12 ? "AM" : "PM"; break;
+            default: out += std::string(token.width, token.letter); break;
         }
     }
     return out;
@@ -86,29 +87,44 @@ std::optional<DateFormatter::Date> DateFormatter::dateFromString(const std::stri
     std::size_t pos = 0;
     for (const auto& token : tokenize(pattern_)) {
         switch (token.letter) {
-        case 0:
-            if (text.compare(pos, token.literal.size(), token.literal) != 0) return std::nullopt;
-            pos += token.literal.size();
-            break;
-        case 'y':
-            if (!readNumber(text, pos, token.width == 2 ? 2 : 4, year)) return std::nullopt;
-            if (token.width == 2) year += 2000;
-            break;
-        case 'M': if (!readNumber(text, pos, 2, month)) return std::nullopt; break;
-        case 'd': if (!readNumber(text, pos, 2, day)) return std::nullopt; break;
-        case 'H': if (!readNumber(text, pos, 2, hour)) return std::nullopt; break;
-        case 'h': if (!readNumber(text, pos, 2, hour12)) return std::nullopt; break;
-        case 'm': if (!readNumber(text, pos, 2, minute)) return std::nullopt; break;
-        case 's': if (!readNumber(text, pos, 2, second)) return std::nullopt; break;
-        case 'a': {
-            const std::string mark = text.substr(pos, 2);
-            if (mark == "AM" || mark == "am") meridiem = 0;
-            else if (mark == "PM" || mark == "pm") meridiem = 1;
-            else return std::nullopt;
-            pos += 2;
-            break;
-        }
-        default: return std::nullopt;
+            case 0:
+                if (text.compare(pos, token.literal.size(), token.literal) != 0) return std::nullopt;
+                pos += token.literal.size();
+                break;
+            case 'y':
+                if (!readNumber(text, pos, token.width == 2 ? 2 : 4, year)) return std::nullopt;
+                if (token.width == 2) year += 2000;
+                break;
+            case 'M':
+                if (!readNumber(text, pos, 2, month)) return std::nullopt;
+                break;
+            case 'd':
+                if (!readNumber(text, pos, 2, day)) return std::nullopt;
+                break;
+            case 'H':
+                if (!readNumber(text, pos, 2, hour)) return std::nullopt;
+                break;
+            case 'h':
+                if (!readNumber(text, pos, 2, hour12)) return std::nullopt;
+                break;
+            case 'm':
+                if (!readNumber(text, pos, 2, minute)) return std::nullopt;
+                break;
+            case 's':
+                if (!readNumber(text, pos, 2, second)) return std::nullopt;
+                break;
+            case 'a': {
+                const std::string mark = text.substr(pos, 2);
+                if (mark == "AM" || mark == "am")
+                    meridiem = 0;
+                else if (mark == "PM" || mark == "pm")
+                    meridiem = 1;
+                else
+                    return std::nullopt;
+                pos += 2;
+                break;
+            }
+            default: return std::nullopt;
         }
     }
     if (pos != text.size()) return std::nullopt;
@@ -135,4 +151,4 @@ std::optional<DateFormatter::Date> DateFormatter::dateFromString(const std::stri
     return std::chrono::system_clock::from_time_t(seconds);
 }
 
-} // namespace platform
+}  // namespace platform

@@ -25,4 +25,4 @@ private:
     std::string pattern_;
 };
 
-} // namespace platform
+}  // namespace platform

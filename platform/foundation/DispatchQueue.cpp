@@ -18,7 +18,8 @@ DispatchQueue::~DispatchQueue() {
         stopping_ = true;
     }
     wake_.notify_all();
-    for (auto& worker : workers_) worker.join();
+    for (auto& worker : workers_)
+        worker.join();
 }
 
 DispatchQueue& DispatchQueue::global() {
@@ -61,4 +62,4 @@ void DispatchQueue::workerLoop() {
     }
 }
 
-} // namespace platform
+}  // namespace platform

@@ -45,4 +45,4 @@ private:
     bool stopping_ = false;
 };
 
-} // namespace platform
+}  // namespace platform

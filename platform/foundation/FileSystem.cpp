@@ -1,13 +1,13 @@
 #include "platform/foundation/FileSystem.h"
 
-#include <atomic>
-#include <cerrno>
-#include <filesystem>
 #include <fcntl.h>
-#include <string_view>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -93,7 +93,7 @@ bool writeAll(int fd, std::string_view bytes) {
     }
     return true;
 }
-} // namespace
+}  // namespace
 
 bool FileSystem::writeFileAtomically(const std::string& path, std::string_view bytes) {
     static std::atomic<unsigned> counter{0};
@@ -129,9 +129,11 @@ std::optional<FileSystem::SpaceInfo> FileSystem::space(const std::string& path) 
 
 std::string FileSystem::appendingPathComponent(const std::string& path, const std::string& component) {
     std::string_view tail(component);
-    while (!tail.empty() && tail.front() == '/') tail.remove_prefix(1);
+    while (!tail.empty() && tail.front() == '/')
+        tail.remove_prefix(1);
     std::string result = path;
-    while (result.size() > 1 && result.back() == '/') result.pop_back();
+    while (result.size() > 1 && result.back() == '/')
+        result.pop_back();
     if (result.empty()) return std::string(tail);
     if (tail.empty()) return result;
     if (result != "/") result += '/';
@@ -141,7 +143,8 @@ std::string FileSystem::appendingPathComponent(const std::string& path, const st
 
 std::string FileSystem::lastPathComponent(const std::string& path) {
     std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
     const auto slash = trimmed.rfind('/');
     if (slash == std::string::npos || trimmed == "/") return trimmed;
     return trimmed.substr(slash + 1);
@@ -149,7 +152,8 @@ std::string FileSystem::lastPathComponent(const std::string& path) {
 
 std::string FileSystem::deletingLastPathComponent(const std::string& path) {
     std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
     const auto slash = trimmed.rfind('/');
     if (slash == std::string::npos) return "";
     if (slash == 0) return "/";
@@ -165,9 +169,10 @@ std::string FileSystem::pathExtension(const std::string& path) {
 
 std::string FileSystem::appendingPathExtension(const std::string& path, const std::string& ext) {
     std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
     if (ext.empty()) return trimmed;
     return trimmed + "." + ext;
 }
 
-} // namespace platform
+}  // namespace platform

@@ -42,4 +42,4 @@ public:
     static std::string deletingLastPathComponent(const std::string& path);
 };
 
-} // namespace platform
+}  // namespace platform

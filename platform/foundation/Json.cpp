@@ -1,10 +1,10 @@
 #include "platform/foundation/Json.h"
 
-#include <charconv>
-#include <limits>
-#include <cmath>
-#include <climits>
 #include <fmt/format.h>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <limits>
 
 namespace platform {
 
@@ -43,18 +43,18 @@ std::string realDescription(double number) {
     }
     return fmt::format("{}", number);  // shortest text that reads back as the same number
 }
-} // namespace
+}  // namespace
 
 std::string Json::description(const Value* value) {
     if (!value) return "(null)";
     switch (value->type()) {
-    case Value::value_t::string: return value->get<std::string>();
-    case Value::value_t::number_integer: return std::to_string(value->get<long long>());
-    case Value::value_t::number_unsigned: return std::to_string(value->get<unsigned long long>());
-    case Value::value_t::number_float: return realDescription(value->get<double>());
-    case Value::value_t::boolean: return value->get<bool>() ? "1" : "0";
-    case Value::value_t::null: return "<null>";
-    default: return serialize(*value);
+        case Value::value_t::string: return value->get<std::string>();
+        case Value::value_t::number_integer: return std::to_string(value->get<long long>());
+        case Value::value_t::number_unsigned: return std::to_string(value->get<unsigned long long>());
+        case Value::value_t::number_float: return realDescription(value->get<double>());
+        case Value::value_t::boolean: return value->get<bool>() ? "1" : "0";
+        case Value::value_t::null: return "<null>";
+        default: return serialize(*value);
     }
 }
 
@@ -79,11 +79,13 @@ std::string_view skipSpace(std::string_view text) {
 template <typename Number>
 Number clampTo(double value) {
     if (std::isnan(value)) return 0;
-    if (value >= static_cast<double>(std::numeric_limits<Number>::max())) return std::numeric_limits<Number>::max();
-    if (value <= static_cast<double>(std::numeric_limits<Number>::min())) return std::numeric_limits<Number>::min();
+    if (value >= static_cast<double>(std::numeric_limits<Number>::max()))
+        return std::numeric_limits<Number>::max();
+    if (value <= static_cast<double>(std::numeric_limits<Number>::min()))
+        return std::numeric_limits<Number>::min();
     return static_cast<Number>(value);
 }
-} // namespace
+}  // namespace
 
 long long Json::longLongValue(std::string_view text) {
     text = skipSpace(text);
@@ -123,7 +125,8 @@ long long Json::longLongValue(const Value* value) {
     if (!value) return 0;
     if (value->is_string()) return longLongValue(value->get_ref<const std::string&>());
     if (value->is_number_integer()) return value->get<long long>();
-    if (value->is_number_unsigned()) return clampTo<long long>(static_cast<double>(value->get<unsigned long long>()));
+    if (value->is_number_unsigned())
+        return clampTo<long long>(static_cast<double>(value->get<unsigned long long>()));
     if (value->is_number_float()) return clampTo<long long>(value->get<double>());
     if (value->is_boolean()) return value->get<bool>() ? 1 : 0;
     return 0;
@@ -154,7 +157,8 @@ bool Json::boolValue(const Value* value) {
     if (!value->is_string()) return false;
     std::string_view text = skipSpace(value->get_ref<const std::string&>());
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
-    while (!text.empty() && text.front() == '0') text.remove_prefix(1);
+    while (!text.empty() && text.front() == '0')
+        text.remove_prefix(1);
     if (text.empty()) return false;
     const char c = text.front();
     return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
@@ -166,11 +170,21 @@ bool Json::isValidUtf8(std::string_view bytes) {
         const auto c = static_cast<unsigned char>(bytes[i]);
         std::size_t length;
         unsigned int codePoint;
-        if (c < 0x80) { ++i; continue; }
-        if ((c & 0xE0) == 0xC0) { length = 2; codePoint = c & 0x1F; }
-        else if ((c & 0xF0) == 0xE0) { length = 3; codePoint = c & 0x0F; }
-        else if ((c & 0xF8) == 0xF0) { length = 4; codePoint = c & 0x07; }
-        else return false;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((c & 0xE0) == 0xC0) {
+            length = 2;
+            codePoint = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            length = 3;
+            codePoint = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            length = 4;
+            codePoint = c & 0x07;
+        } else
+            return false;
         if (i + length > bytes.size()) return false;
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(bytes[i + k]);
@@ -188,4 +202,4 @@ bool Json::isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-} // namespace platform
+}  // namespace platform

@@ -51,4 +51,4 @@ public:
     static bool isValidUtf8(std::string_view bytes);
 };
 
-} // namespace platform
+}  // namespace platform

@@ -1,9 +1,9 @@
 #include "platform/foundation/Log.h"
 
+#include <unistd.h>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <unistd.h>
 
 namespace platform {
 
@@ -22,7 +22,8 @@ void Log::write(std::string_view message) {
     if (echo_) {
         const auto now = std::chrono::system_clock::now();
         const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-        const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+        const auto millis =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
         std::tm local{};
         localtime_r(&seconds, &local);
         char stamp[32];
@@ -43,7 +44,8 @@ std::vector<std::string> Log::linesFrom(std::size_t from, std::size_t* next) con
     const std::size_t end = firstNumber_ + lines_.size();
     if (next) *next = end;
     std::vector<std::string> out;
-    for (std::size_t n = std::max(from, firstNumber_); n < end; ++n) out.push_back(lines_[n - firstNumber_]);
+    for (std::size_t n = std::max(from, firstNumber_); n < end; ++n)
+        out.push_back(lines_[n - firstNumber_]);
     return out;
 }
 
@@ -63,4 +65,4 @@ void Log::clear() {
     lines_.clear();
 }
 
-} // namespace platform
+}  // namespace platform

@@ -3,11 +3,11 @@
 #include <fmt/format.h>
 
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <deque>
 #include <vector>
 
 namespace platform {
@@ -35,11 +35,13 @@ private:
     bool echo_ = true;
 };
 
-inline void log(std::string_view message) { Log::shared().write(message); }
+inline void log(std::string_view message) {
+    Log::shared().write(message);
+}
 
 template <typename... Args>
 void logf(fmt::format_string<Args...> format, Args&&... args) {
     Log::shared().write(fmt::format(format, std::forward<Args>(args)...));
 }
 
-} // namespace platform
+}  // namespace platform

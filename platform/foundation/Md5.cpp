@@ -18,4 +18,4 @@ std::string Md5::hex(std::string_view bytes) {
     return out;
 }
 
-} // namespace platform
+}  // namespace platform

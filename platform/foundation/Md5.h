@@ -11,4 +11,4 @@ public:
     static std::string hex(std::string_view bytes);
 };
 
-} // namespace platform
+}  // namespace platform

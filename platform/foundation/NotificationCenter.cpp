@@ -21,7 +21,9 @@ Observation& Observation::operator=(Observation&& other) noexcept {
     return *this;
 }
 
-Observation::~Observation() { reset(); }
+Observation::~Observation() {
+    reset();
+}
 
 void Observation::reset() {
     if (entry_ && center_) center_->remove(entry_);
@@ -72,4 +74,4 @@ void NotificationCenter::remove(const std::shared_ptr<Observation::Entry>& entry
     entries_.erase(std::remove(entries_.begin(), entries_.end(), entry), entries_.end());
 }
 
-} // namespace platform
+}  // namespace platform

@@ -61,4 +61,4 @@ private:
     std::vector<std::shared_ptr<Observation::Entry>> entries_;
 };
 
-} // namespace platform
+}  // namespace platform

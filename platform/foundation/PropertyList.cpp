@@ -21,80 +21,80 @@ using NodePtr = std::unique_ptr<void, NodeDeleter>;
 
 std::optional<Value> fromNode(plist_t node) {
     switch (plist_get_node_type(node)) {
-    case PLIST_STRING: {
-        uint64_t length = 0;
-        const char* text = plist_get_string_ptr(node, &length);
-        return Value(std::string(text ? text : "", text ? length : 0));
-    }
-    case PLIST_BOOLEAN: {
-        uint8_t flag = 0;
-        plist_get_bool_val(node, &flag);
-        return Value(flag != 0);
-    }
-    case PLIST_UINT: {
-        uint64_t number = 0;
-        plist_get_uint_val(node, &number);
-        // Stored as the two's complement of the signed value, so negatives survive.
-        return Value(static_cast<long long>(number));
-    }
-    case PLIST_REAL: {
-        double number = 0;
-        plist_get_real_val(node, &number);
-        return Value(number);
-    }
-    case PLIST_DATA: {
-        char* bytes = nullptr;
-        uint64_t length = 0;
-        plist_get_data_val(node, &bytes, &length);
-        Value value = std::string(bytes ? bytes : "", bytes ? length : 0);
-        std::free(bytes);
-        return value;
-    }
-    case PLIST_DATE: {
-        int32_t seconds = 0, micros = 0;
-        plist_get_date_val(node, &seconds, &micros);
-        // Property-list dates count from 2001-01-01; kept as seconds since 1970.
-        return Value(static_cast<double>(seconds) + 978307200.0 + micros / 1e6);
-    }
-    case PLIST_ARRAY: {
-        Value array = Value::array();
-        const uint32_t count = plist_array_get_size(node);
-        for (uint32_t i = 0; i < count; ++i) {
-            auto item = fromNode(plist_array_get_item(node, i));
-            if (!item) return std::nullopt;
-            array.push_back(std::move(*item));
+        case PLIST_STRING: {
+            uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            return Value(std::string(text ? text : "", text ? length : 0));
         }
-        return array;
-    }
-    case PLIST_DICT: {
-        Value dict = Value::object();
-        plist_dict_iter iter = nullptr;
-        plist_dict_new_iter(node, &iter);
-        for (;;) {
-            char* key = nullptr;
-            plist_t item = nullptr;
-            plist_dict_next_item(node, iter, &key, &item);
-            if (!item) {
+        case PLIST_BOOLEAN: {
+            uint8_t flag = 0;
+            plist_get_bool_val(node, &flag);
+            return Value(flag != 0);
+        }
+        case PLIST_UINT: {
+            uint64_t number = 0;
+            plist_get_uint_val(node, &number);
+            // Stored as the two's complement of the signed value, so negatives survive.
+            return Value(static_cast<long long>(number));
+        }
+        case PLIST_REAL: {
+            double number = 0;
+            plist_get_real_val(node, &number);
+            return Value(number);
+        }
+        case PLIST_DATA: {
+            char* bytes = nullptr;
+            uint64_t length = 0;
+            plist_get_data_val(node, &bytes, &length);
+            Value value = std::string(bytes ? bytes : "", bytes ? length : 0);
+            std::free(bytes);
+            return value;
+        }
+        case PLIST_DATE: {
+            int32_t seconds = 0, micros = 0;
+            plist_get_date_val(node, &seconds, &micros);
+            // Property-list dates count from 2001-01-01; kept as seconds since 1970.
+            return Value(static_cast<double>(seconds) + 978307200.0 + micros / 1e6);
+        }
+        case PLIST_ARRAY: {
+            Value array = Value::array();
+            const uint32_t count = plist_array_get_size(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                auto item = fromNode(plist_array_get_item(node, i));
+                if (!item) return std::nullopt;
+                array.push_back(std::move(*item));
+            }
+            return array;
+        }
+        case PLIST_DICT: {
+            Value dict = Value::object();
+            plist_dict_iter iter = nullptr;
+            plist_dict_new_iter(node, &iter);
+            for (;;) {
+                char* key = nullptr;
+                plist_t item = nullptr;
+                plist_dict_next_item(node, iter, &key, &item);
+                if (!item) {
+                    std::free(key);
+                    break;
+                }
+                auto converted = fromNode(item);
+                std::string name = key ? key : "";
                 std::free(key);
-                break;
+                if (!converted) {
+                    std::free(iter);
+                    return std::nullopt;
+                }
+                dict[name] = std::move(*converted);
             }
-            auto converted = fromNode(item);
-            std::string name = key ? key : "";
-            std::free(key);
-            if (!converted) {
-                std::free(iter);
-                return std::nullopt;
-            }
-            dict[name] = std::move(*converted);
+            std::free(iter);
+            return dict;
         }
-        std::free(iter);
-        return dict;
-    }
-    default: return std::nullopt;
+        default: return std::nullopt;
     }
 }
 
-} // namespace
+}  // namespace
 
 std::optional<Value> PropertyList::fromXml(std::string_view xml) {
     if (xml.empty() || xml.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
@@ -117,7 +117,9 @@ std::optional<Value> PropertyList::read(const std::string& path) {
     return fromXml(*bytes);
 }
 
-std::optional<std::string> PropertyList::toXml(const Value& root) { return PropertyListWriter::write(root); }
+std::optional<std::string> PropertyList::toXml(const Value& root) {
+    return PropertyListWriter::write(root);
+}
 
 bool PropertyList::writeAtomically(const Value& root, const std::string& path) {
     const auto xml = toXml(root);
@@ -125,4 +127,4 @@ bool PropertyList::writeAtomically(const Value& root, const std::string& path) {
     return FileSystem::writeFileAtomically(path, *xml);
 }
 
-} // namespace platform
+}  // namespace platform

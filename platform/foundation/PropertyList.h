@@ -23,4 +23,4 @@ public:
     static bool writeAtomically(const Value& root, const std::string& path);
 };
 
-} // namespace platform
+}  // namespace platform

@@ -25,7 +25,7 @@ void appendUtf8(std::string& out, unsigned int codePoint) {
         out += static_cast<char>(0x80 | (codePoint & 0x3F));
     }
 }
-} // namespace
+}  // namespace
 
 std::optional<Value> PropertyListReader::read(std::string_view xml) {
     PropertyListReader reader(xml);
@@ -83,11 +83,16 @@ std::optional<std::string> PropertyListReader::textUntil(std::string_view closin
         const auto semicolon = text_.find(';', pos_);
         if (semicolon == std::string_view::npos || semicolon - pos_ > 10) return std::nullopt;
         const std::string_view entity = text_.substr(pos_ + 1, semicolon - pos_ - 1);
-        if (entity == "amp") out += '&';
-        else if (entity == "lt") out += '<';
-        else if (entity == "gt") out += '>';
-        else if (entity == "quot") out += '"';
-        else if (entity == "apos") out += '\'';
+        if (entity == "amp")
+            out += '&';
+        else if (entity == "lt")
+            out += '<';
+        else if (entity == "gt")
+            out += '>';
+        else if (entity == "quot")
+            out += '"';
+        else if (entity == "apos")
+            out += '\'';
         else if (entity.size() > 1 && entity[0] == '#') {
             const bool hex = entity[1] == 'x';
             const std::string_view digits = entity.substr(hex ? 2 : 1);
@@ -167,4 +172,4 @@ std::optional<Value> PropertyListReader::container(bool isDict) {
     return result;
 }
 
-} // namespace platform
+}  // namespace platform

@@ -31,4 +31,4 @@ private:
     int depth_ = 0;
 };
 
-} // namespace platform
+}  // namespace platform

@@ -26,4 +26,4 @@ private:
     std::string& out_;
 };
 
-} // namespace platform
+}  // namespace platform

@@ -19,14 +19,16 @@ void Timer::cancel() {
     }
 }
 
-bool Timer::isValid() const { return state_ && !state_->cancelled && !state_->fired; }
+bool Timer::isValid() const {
+    return state_ && !state_->cancelled && !state_->fired;
+}
 
 namespace {
 std::chrono::nanoseconds toDuration(double seconds) {
     if (!(seconds > 0)) return std::chrono::nanoseconds(0);
     return std::chrono::nanoseconds(static_cast<long long>(std::llround(seconds * 1e9)));
 }
-} // namespace
+}  // namespace
 
 RunLoop::RunLoop() : clock_(std::make_shared<RealClock>()), loopThread_(std::this_thread::get_id()) {}
 
@@ -68,7 +70,9 @@ void RunLoop::postAndWait(const Task& task) {
     doneSignal.wait(lock, [&] { return done; });
 }
 
-Timer RunLoop::schedule(double seconds, Task task) { return addTimer(seconds, 0, std::move(task)); }
+Timer RunLoop::schedule(double seconds, Task task) {
+    return addTimer(seconds, 0, std::move(task));
+}
 
 Timer RunLoop::scheduleRepeating(double seconds, Task task) {
     return addTimer(seconds, seconds > 0 ? seconds : 0.001, std::move(task));
@@ -114,7 +118,8 @@ bool RunLoop::runOnePass() {
             std::lock_guard lock(mutex_);
             const auto now = clock_->now();
             auto it = timers_.begin();
-            while (it != timers_.end() && it->second->cancelled) it = timers_.erase(it);
+            while (it != timers_.end() && it->second->cancelled)
+                it = timers_.erase(it);
             if (it == timers_.end() || it->first.first > now) break;
             state = it->second;
             const auto deadline = it->first.first;
@@ -249,7 +254,8 @@ void RunLoop::reset() {
         stopRequested_ = false;
     }
     // Destroyed outside the lock: captured objects may post while going away.
-    for (auto& entry : timers) entry.second->cancelled = true;
+    for (auto& entry : timers)
+        entry.second->cancelled = true;
 }
 
 void RunLoop::advanceManualClock(ManualClock& clock, std::chrono::nanoseconds target) {
@@ -272,4 +278,4 @@ void RunLoop::advanceManualClock(ManualClock& clock, std::chrono::nanoseconds ta
     runPending();
 }
 
-} // namespace platform
+}  // namespace platform

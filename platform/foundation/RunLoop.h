@@ -95,4 +95,4 @@ private:
     bool stopRequested_ = false;
 };
 
-} // namespace platform
+}  // namespace platform

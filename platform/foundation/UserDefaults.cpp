@@ -83,4 +83,4 @@ bool UserDefaults::writeLocked() {
     return false;
 }
 
-} // namespace platform
+}  // namespace platform

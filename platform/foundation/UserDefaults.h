@@ -38,4 +38,4 @@ private:
     bool dirty_ = false;
 };
 
-} // namespace platform
+}  // namespace platform

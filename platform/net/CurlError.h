@@ -12,4 +12,4 @@ public:
     static HttpError toHttpError(int code, long osErrno);
 };
 
-} // namespace platform
+}  // namespace platform

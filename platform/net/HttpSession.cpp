@@ -34,7 +34,7 @@ void initialiseCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-} // namespace
+}  // namespace
 
 class HttpSession::Impl {
 public:
@@ -68,11 +68,10 @@ public:
         curl_multi_cleanup(multi_);
     }
 
-    HttpTaskId start(HttpRequest request, std::shared_ptr<HttpTaskDelegate> delegate,
-                     RunLoop& deliverOn) {
+    HttpTaskId start(HttpRequest request, std::shared_ptr<HttpTaskDelegate> delegate, RunLoop& deliverOn) {
         HttpTaskId id = nextId_.fetch_add(1) + 1;
-        auto transfer = std::make_shared<HttpTransfer>(id, std::move(request), std::move(delegate),
-                                                       deliverOn, registry_);
+        auto transfer =
+            std::make_shared<HttpTransfer>(id, std::move(request), std::move(delegate), deliverOn, registry_);
         registry_->add(id, transfer);
         enqueue({Command::Add, std::move(transfer)});
         return id;
@@ -197,8 +196,12 @@ HttpTaskId HttpSession::start(HttpRequest request, std::shared_ptr<HttpTaskDeleg
                         deliverOn != nullptr ? *deliverOn : RunLoop::main());
 }
 
-void HttpSession::cancel(HttpTaskId id) { impl_->cancel(id); }
+void HttpSession::cancel(HttpTaskId id) {
+    impl_->cancel(id);
+}
 
-std::size_t HttpSession::activeTransferCount() const { return impl_->activeTransferCount(); }
+std::size_t HttpSession::activeTransferCount() const {
+    return impl_->activeTransferCount();
+}
 
-} // namespace platform
+}  // namespace platform

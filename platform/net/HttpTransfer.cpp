@@ -18,8 +18,8 @@ std::string_view trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
-                             text.back() == '\n')) {
+    while (!text.empty() &&
+           (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
         text.remove_suffix(1);
     }
     return text;
@@ -29,11 +29,10 @@ bool hasHeaderNamed(const HttpHeaders& headers, std::string_view name) {
     return findHeader(headers, name) != nullptr;
 }
 
-} // namespace
+}  // namespace
 
-HttpTransfer::HttpTransfer(HttpTaskId id, HttpRequest request,
-                           std::shared_ptr<HttpTaskDelegate> delegate, RunLoop& deliverOn,
-                           std::shared_ptr<HttpTransferRegistry> registry)
+HttpTransfer::HttpTransfer(HttpTaskId id, HttpRequest request, std::shared_ptr<HttpTaskDelegate> delegate,
+                           RunLoop& deliverOn, std::shared_ptr<HttpTransferRegistry> registry)
     : id_(id),
       request_(std::move(request)),
       deliverOn_(deliverOn),
@@ -134,9 +133,8 @@ void HttpTransfer::headerLine(std::string_view line) {
         // A status line opens a new header block.
         pending_ = HttpResponse();
         inHeaderBlock_ = true;
-        std::string_view rest = line.substr(line.find(' ') == std::string_view::npos
-                                                ? line.size()
-                                                : line.find(' ') + 1);
+        std::string_view rest =
+            line.substr(line.find(' ') == std::string_view::npos ? line.size() : line.find(' ') + 1);
         pending_.status = std::atoi(std::string(rest.substr(0, 3)).c_str());
         return;
     }
@@ -198,9 +196,7 @@ void HttpTransfer::queueData() {
     if (body_.empty()) {
         return;
     }
-    queue([chunk = std::move(body_)](HttpTaskDelegate& delegate) {
-        delegate.didReceiveData(chunk);
-    });
+    queue([chunk = std::move(body_)](HttpTaskDelegate& delegate) { delegate.didReceiveData(chunk); });
     body_.clear();
 }
 
@@ -264,4 +260,4 @@ void HttpTransfer::abandon(const std::shared_ptr<HttpTransfer>& transfer) {
     transfer->deliverOn_.post([transfer] { transfer->cancel(); });
 }
 
-} // namespace platform
+}  // namespace platform

@@ -77,4 +77,4 @@ private:
     bool ended_ = false;  // the last event is queued
 };
 
-} // namespace platform
+}  // namespace platform

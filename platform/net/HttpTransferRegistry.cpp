@@ -30,4 +30,4 @@ std::size_t HttpTransferRegistry::size() const {
     return transfers_.size();
 }
 
-} // namespace platform
+}  // namespace platform

@@ -27,4 +27,4 @@ private:
     std::map<HttpTaskId, std::weak_ptr<HttpTransfer>> transfers_;
 };
 
-} // namespace platform
+}  // namespace platform

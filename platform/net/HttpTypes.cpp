@@ -1,15 +1,14 @@
 #include "platform/net/HttpTypes.h"
 
+#include <strings.h>
 #include <cerrno>
 #include <cstdlib>
-#include <strings.h>
 
 namespace platform {
 
 const std::string* findHeader(const HttpHeaders& headers, std::string_view name) {
     for (const auto& [key, value] : headers) {
-        if (key.size() == name.size() &&
-            strncasecmp(key.data(), name.data(), name.size()) == 0) {
+        if (key.size() == name.size() && strncasecmp(key.data(), name.data(), name.size()) == 0) {
             return &value;
         }
     }
@@ -38,30 +37,30 @@ HttpError HttpError::make(int code) {
     HttpError error;
     error.code = code;
     switch (code) {
-    case Cancelled: error.description = "cancelled"; break;
-    case BadURL: error.description = "bad URL"; break;
-    case TimedOut: error.description = "The request timed out."; break;
-    case UnsupportedURL: error.description = "unsupported URL"; break;
-    case CannotFindHost:
-        error.description = "A server with the specified hostname could not be found.";
-        break;
-    case CannotConnectToHost: error.description = "Could not connect to the server."; break;
-    case NetworkConnectionLost: error.description = "The network connection was lost."; break;
-    case HTTPTooManyRedirects: error.description = "too many HTTP redirects"; break;
-    case NotConnectedToInternet:
-        error.description = "The Internet connection appears to be offline.";
-        break;
-    case CannotDecodeContentData: error.description = "cannot decode raw data"; break;
-    case SecureConnectionFailed:
-        error.description =
-            "An SSL error has occurred and a secure connection to the server cannot be made.";
-        break;
-    default:
-        error.code = Unknown;
-        error.description = "unknown error";
-        break;
+        case Cancelled: error.description = "cancelled"; break;
+        case BadURL: error.description = "bad URL"; break;
+        case TimedOut: error.description = "The request timed out."; break;
+        case UnsupportedURL: error.description = "unsupported URL"; break;
+        case CannotFindHost:
+            error.description = "A server with the specified hostname could not be found.";
+            break;
+        case CannotConnectToHost: error.description = "Could not connect to the server."; break;
+        case NetworkConnectionLost: error.description = "The network connection was lost."; break;
+        case HTTPTooManyRedirects: error.description = "too many HTTP redirects"; break;
+        case NotConnectedToInternet:
+            error.description = "The Internet connection appears to be offline.";
+            break;
+        case CannotDecodeContentData: error.description = "cannot decode raw data"; break;
+        case SecureConnectionFailed:
+            error.description =
+                "An SSL error has occurred and a secure connection to the server cannot be made.";
+            break;
+        default:
+            error.code = Unknown;
+            error.description = "unknown error";
+            break;
     }
     return error;
 }
 
-} // namespace platform
+}  // namespace platform

@@ -56,4 +56,4 @@ struct HttpError {
     static HttpError make(int code);
 };
 
-} // namespace platform
+}  // namespace platform

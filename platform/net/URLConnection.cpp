@@ -38,7 +38,7 @@ private:
     std::weak_ptr<URLConnection> connection_;
 };
 
-} // namespace
+}  // namespace
 
 std::shared_ptr<URLConnection> URLConnection::connectionWithRequest(
     const URLRequest& request, std::shared_ptr<URLConnectionDelegate> delegate) {
@@ -65,9 +65,8 @@ void URLConnection::start() {
     http.method = request_.method;
     http.body = request_.body;
     http.headers = request_.headers;
-    task_ = HttpSession::shared().start(std::move(http),
-                                        std::make_shared<ConnectionTaskDelegate>(weak_from_this()),
-                                        &RunLoop::main());
+    task_ = HttpSession::shared().start(
+        std::move(http), std::make_shared<ConnectionTaskDelegate>(weak_from_this()), &RunLoop::main());
     restartTimeout();
 }
 
@@ -155,4 +154,4 @@ void URLConnection::finish() {
     selfWhileLoading_.reset();
 }
 
-} // namespace platform
+}  // namespace platform

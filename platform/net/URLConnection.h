@@ -67,4 +67,4 @@ private:
     bool loading_ = false;
 };
 
-} // namespace platform
+}  // namespace platform

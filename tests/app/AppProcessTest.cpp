@@ -14,13 +14,14 @@ namespace {
 LaunchOptions parse(std::vector<std::string> args) {
     args.insert(args.begin(), "qelvo");
     std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
+    for (auto& arg : args)
+        argv.push_back(arg.data());
     return LaunchOptions::parse(static_cast<int>(argv.size()), argv.data());
 }
 
 TEST(LaunchOptionsTest, FlagsAreReadAndBadValuesAreRefusedWithAMessage) {
-    const auto options = parse({"--service-host", "127.0.0.1:9000", "--container", "/tmp/c",
-                                "--device-port", "9100", "--system-version", "6.1"});
+    const auto options = parse({"--service-host", "127.0.0.1:9000", "--container", "/tmp/c", "--device-port",
+                                "9100", "--system-version", "6.1"});
     EXPECT_FALSE(options.exitCode.has_value());
     EXPECT_EQ(options.serviceHost, "127.0.0.1:9000");
     EXPECT_EQ(options.container, "/tmp/c");
@@ -44,8 +45,8 @@ TEST(LaunchOptionsTest, FlagsAreReadAndBadValuesAreRefusedWithAMessage) {
 // ends cleanly on SIGTERM.
 TEST(AppProcessTest, AnIdleAppUsesNoCpuAndEndsOnTermination) {
     qelvo::test::TempContainer container;
-    qelvo::test::ChildProcess app({QELVO_APP_BIN, "--container", container.path(),
-                                   "--service-host", "127.0.0.1:9"});
+    qelvo::test::ChildProcess app(
+        {QELVO_APP_BIN, "--container", container.path(), "--service-host", "127.0.0.1:9"});
     ASSERT_TRUE(app.started());
     ASSERT_TRUE(app.waitForOutput("qelvo started", 10s)) << app.output();
     std::this_thread::sleep_for(300ms);  // let start-up work settle
@@ -61,4 +62,4 @@ TEST(AppProcessTest, AnIdleAppUsesNoCpuAndEndsOnTermination) {
     EXPECT_NE(app.output().find("qelvo stopped"), std::string::npos) << app.output();
 }
 
-} // namespace
+}  // namespace

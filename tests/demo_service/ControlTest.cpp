@@ -12,15 +12,13 @@ namespace {
 
 class ControlTest : public ServiceFixture {
 protected:
-    void misbehave(const json& request) const
-    {
+    void misbehave(const json& request) const {
         const auto reply = control("POST", "/control", request);
         ASSERT_EQ(reply.value("result", ""), "ok") << reply.dump();
     }
 };
 
-TEST_F(ControlTest, NotJsonAnswersHtmlWithStatus200)
-{
+TEST_F(ControlTest, NotJsonAnswersHtmlWithStatus200) {
     misbehave({{"mode", "2"}, {"behaviour", "notJson"}});
     const auto result = postOperation("mode=2");
     ASSERT_TRUE(result);
@@ -30,8 +28,7 @@ TEST_F(ControlTest, NotJsonAnswersHtmlWithStatus200)
     EXPECT_EQ(operation("mode=3&nowPage=1&pageSize=10").value("result", ""), "0");
 }
 
-TEST_F(ControlTest, NotUtf8SendsTheReplyInAnotherEncoding)
-{
+TEST_F(ControlTest, NotUtf8SendsTheReplyInAnotherEncoding) {
     misbehave({{"mode", "6"}, {"behaviour", "notUtf8"}});
     const auto result = postOperation("mode=6");
     ASSERT_TRUE(result);
@@ -39,16 +36,14 @@ TEST_F(ControlTest, NotUtf8SendsTheReplyInAnotherEncoding)
     EXPECT_NE(result->body.find("\"result\""), std::string::npos);
 }
 
-TEST_F(ControlTest, ResultFailureCarriesTheGivenMessage)
-{
+TEST_F(ControlTest, ResultFailureCarriesTheGivenMessage) {
     misbehave({{"mode", "8"}, {"behaviour", "resultFailure"}, {"message", "系统升级中"}});
     const auto reply = operation("mode=8&userName=demo&password=qelvo123");
     EXPECT_EQ(reply.value("result", ""), "1");
     EXPECT_EQ(reply.value("message", ""), "系统升级中");
 }
 
-TEST_F(ControlTest, Http500AnswersAnHtmlErrorPage)
-{
+TEST_F(ControlTest, Http500AnswersAnHtmlErrorPage) {
     misbehave({{"mode", 3}, {"behaviour", "http500"}});
     const auto result = postOperation("mode=3&nowPage=1&pageSize=10");
     ASSERT_TRUE(result);
@@ -56,15 +51,13 @@ TEST_F(ControlTest, Http500AnswersAnHtmlErrorPage)
     EXPECT_NE(result->body.find("<html"), std::string::npos);
 }
 
-TEST_F(ControlTest, DropClosesTheConnectionBeforeTheBody)
-{
+TEST_F(ControlTest, DropClosesTheConnectionBeforeTheBody) {
     misbehave({{"mode", "4"}, {"behaviour", "drop"}});
     const auto result = postOperation("mode=4&categoryId=&nowPage=1&pageSize=10");
     EXPECT_FALSE(result);
 }
 
-TEST_F(ControlTest, EmptyAnswersNothing)
-{
+TEST_F(ControlTest, EmptyAnswersNothing) {
     misbehave({{"mode", "1"}, {"behaviour", "empty"}});
     const auto result = postOperation("mode=1");
     ASSERT_TRUE(result);
@@ -72,8 +65,7 @@ TEST_F(ControlTest, EmptyAnswersNothing)
     EXPECT_TRUE(result->body.empty());
 }
 
-TEST_F(ControlTest, CustomSendsTheGivenReplyOrText)
-{
+TEST_F(ControlTest, CustomSendsTheGivenReplyOrText) {
     const json custom = {{"result", "0"}, {"dataList", json::array({json{{"title", nullptr}}})}};
     misbehave({{"mode", "6"}, {"behaviour", "custom"}, {"reply", custom}});
     const auto reply = operation("mode=6");
@@ -86,9 +78,9 @@ TEST_F(ControlTest, CustomSendsTheGivenReplyOrText)
     EXPECT_EQ(cut->body, "{\"result\":");
 }
 
-TEST_F(ControlTest, PatchChangesTheRealReply)
-{
-    misbehave({{"mode", "4"}, {"behaviour", "patch"}, {"patch", {{"head", json::array()}, {"hasNext", nullptr}}}});
+TEST_F(ControlTest, PatchChangesTheRealReply) {
+    misbehave(
+        {{"mode", "4"}, {"behaviour", "patch"}, {"patch", {{"head", json::array()}, {"hasNext", nullptr}}}});
     const auto reply = operation("mode=4&categoryId=11&nowPage=1&pageSize=10");
     EXPECT_EQ(reply.value("result", ""), "0");
     EXPECT_TRUE(reply.at("head").empty());
@@ -96,8 +88,7 @@ TEST_F(ControlTest, PatchChangesTheRealReply)
     EXPECT_EQ(reply.at("dataList").size(), 10u);
 }
 
-TEST_F(ControlTest, DelayHoldsTheRealReplyBack)
-{
+TEST_F(ControlTest, DelayHoldsTheRealReplyBack) {
     misbehave({{"mode", "2"}, {"delay", 400}});
     const auto start = std::chrono::steady_clock::now();
     const auto reply = operation("mode=2");
@@ -105,8 +96,7 @@ TEST_F(ControlTest, DelayHoldsTheRealReplyBack)
     EXPECT_EQ(reply.value("result", ""), "0");
 }
 
-TEST_F(ControlTest, TimesLimitsTheMisbehaviourThenNormalRepliesReturn)
-{
+TEST_F(ControlTest, TimesLimitsTheMisbehaviourThenNormalRepliesReturn) {
     misbehave({{"mode", "kym8.7"}, {"behaviour", "resultFailure"}, {"times", 2}});
     EXPECT_EQ(operation("mode=kym8.7&userId=&content=a").value("result", ""), "1");
     EXPECT_EQ(operation("mode=kym8.7&userId=&content=b").value("result", ""), "1");
@@ -116,8 +106,7 @@ TEST_F(ControlTest, TimesLimitsTheMisbehaviourThenNormalRepliesReturn)
     EXPECT_EQ(stored[0].value("content", ""), "c");
 }
 
-TEST_F(ControlTest, EveryModeSwitchAndResetRestoreNormalReplies)
-{
+TEST_F(ControlTest, EveryModeSwitchAndResetRestoreNormalReplies) {
     misbehave({{"mode", "*"}, {"behaviour", "resultFailure"}});
     EXPECT_EQ(operation("mode=2").value("result", ""), "1");
     EXPECT_EQ(operation("mode=6").value("result", ""), "1");
@@ -129,11 +118,11 @@ TEST_F(ControlTest, EveryModeSwitchAndResetRestoreNormalReplies)
     EXPECT_EQ(operation("mode=2").value("result", ""), "0");
 }
 
-TEST_F(ControlTest, BadControlRequestsAreRefusedWithAnError)
-{
-    for (const auto& request : {json{{"behaviour", "notJson"}}, json{{"mode", "2"}, {"behaviour", "explode"}},
-                                json{{"mode", "2"}, {"delay", "soon"}}, json{{"mode", "2"}, {"times", 0}},
-                                json{{"mode", "2"}, {"behaviour", "custom"}}, json{{"mode", "2"}, {"behaviour", "patch"}}}) {
+TEST_F(ControlTest, BadControlRequestsAreRefusedWithAnError) {
+    for (const auto& request :
+         {json{{"behaviour", "notJson"}}, json{{"mode", "2"}, {"behaviour", "explode"}},
+          json{{"mode", "2"}, {"delay", "soon"}}, json{{"mode", "2"}, {"times", 0}},
+          json{{"mode", "2"}, {"behaviour", "custom"}}, json{{"mode", "2"}, {"behaviour", "patch"}}}) {
         const auto reply = control("POST", "/control", request);
         EXPECT_TRUE(reply.contains("error")) << request.dump();
     }
@@ -143,8 +132,7 @@ TEST_F(ControlTest, BadControlRequestsAreRefusedWithAnError)
     EXPECT_EQ(notJson->status, 400);
 }
 
-TEST_F(ControlTest, RequestLogRecordsTheBodyExactlyAsSent)
-{
+TEST_F(ControlTest, RequestLogRecordsTheBodyExactlyAsSent) {
     const std::string body = "mode=kym8.7&userId=demo&content=发票&税 100%=ok+\t\"quoted\"";
     operation(body);
     auto cli = client();
@@ -170,8 +158,7 @@ TEST_F(ControlTest, RequestLogRecordsTheBodyExactlyAsSent)
     EXPECT_TRUE(control("GET", "/control/requests?from=0").at("requests").empty());
 }
 
-TEST_F(ControlTest, RequestLogKeepsBodiesThatAreNotUtf8AsHex)
-{
+TEST_F(ControlTest, RequestLogKeepsBodiesThatAreNotUtf8AsHex) {
     const std::string body = "mode=7&searchKey=\xB7\xA2\xC6\xB1&nowPage=1&pageSize=10";
     operation(body);
     const auto requests = control("GET", "/control/requests?from=0").at("requests");
@@ -179,12 +166,15 @@ TEST_F(ControlTest, RequestLogKeepsBodiesThatAreNotUtf8AsHex)
     EXPECT_EQ(requests[0].value("bodyHex", ""), qelvo::demo::Utf8::hex(body));
 }
 
-TEST_F(ControlTest, MediaVersionIsValidated)
-{
-    EXPECT_TRUE(control("POST", "/control/media", {{"path", "videos/x.mp4"}, {"version", 1}}).contains("error"));
-    EXPECT_TRUE(control("POST", "/control/media", {{"path", "/videos/x.mp4"}, {"version", -1}}).contains("error"));
-    EXPECT_EQ(control("POST", "/control/media", {{"path", "/videos/x.mp4"}, {"version", 1}}).value("result", ""), "ok");
+TEST_F(ControlTest, MediaVersionIsValidated) {
+    EXPECT_TRUE(
+        control("POST", "/control/media", {{"path", "videos/x.mp4"}, {"version", 1}}).contains("error"));
+    EXPECT_TRUE(
+        control("POST", "/control/media", {{"path", "/videos/x.mp4"}, {"version", -1}}).contains("error"));
+    EXPECT_EQ(
+        control("POST", "/control/media", {{"path", "/videos/x.mp4"}, {"version", 1}}).value("result", ""),
+        "ok");
     EXPECT_EQ(control("GET", "/control/media").at("versions").value("/videos/x.mp4", 0), 1);
 }
 
-} // namespace
+}  // namespace

@@ -10,15 +10,13 @@ namespace {
 
 class MediaRangeTest : public ServiceFixture {
 protected:
-    httplib::Result get(const std::string& path, const httplib::Headers& headers = {}) const
-    {
+    httplib::Result get(const std::string& path, const httplib::Headers& headers = {}) const {
         auto cli = client();
         return cli.Get(path.c_str(), headers);
     }
 };
 
-TEST_F(MediaRangeTest, WholeFileCarriesLengthAndValidators)
-{
+TEST_F(MediaRangeTest, WholeFileCarriesLengthAndValidators) {
     const auto result = get("/videos/synthetic/5000.mp4");
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 200);
@@ -30,8 +28,7 @@ TEST_F(MediaRangeTest, WholeFileCarriesLengthAndValidators)
     EXPECT_FALSE(result->has_header("Content-Range"));
 }
 
-TEST_F(MediaRangeTest, RangeGivesPartialContentWithContentRange)
-{
+TEST_F(MediaRangeTest, RangeGivesPartialContentWithContentRange) {
     const auto whole = SyntheticByteSource::bytes(5000, 0);
     const std::tuple<const char*, std::size_t, std::size_t, const char*> cases[] = {
         {"bytes=100-199", 100, 100, "bytes 100-199/5000"},
@@ -49,16 +46,14 @@ TEST_F(MediaRangeTest, RangeGivesPartialContentWithContentRange)
     }
 }
 
-TEST_F(MediaRangeTest, RangeBeyondTheEndIs416)
-{
+TEST_F(MediaRangeTest, RangeBeyondTheEndIs416) {
     const auto result = get("/videos/tax-101.mp4", {{"Range", "bytes=99999999-"}});
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 416);
     EXPECT_EQ(result->get_header_value("Content-Range").rfind("bytes */", 0), 0u);
 }
 
-TEST_F(MediaRangeTest, RealVideoResumesFromAnyOffset)
-{
+TEST_F(MediaRangeTest, RealVideoResumesFromAnyOffset) {
     const auto whole = get("/videos/tax-101.mp4");
     const auto tail = get("/videos/tax-101.mp4", {{"Range", "bytes=1000-"}});
     ASSERT_TRUE(whole && tail);
@@ -66,22 +61,21 @@ TEST_F(MediaRangeTest, RealVideoResumesFromAnyOffset)
     EXPECT_EQ(whole->body.substr(1000), tail->body);
 }
 
-TEST_F(MediaRangeTest, IfRangeWithTheCurrentValidatorKeepsTheRange)
-{
+TEST_F(MediaRangeTest, IfRangeWithTheCurrentValidatorKeepsTheRange) {
     const auto head = get("/videos/synthetic/2000.mp4");
     ASSERT_TRUE(head);
     const auto etag = head->get_header_value("ETag");
     const auto modified = head->get_header_value("Last-Modified");
     for (const auto& validator : {etag, modified}) {
-        const auto result = get("/videos/synthetic/2000.mp4", {{"Range", "bytes=500-"}, {"If-Range", validator}});
+        const auto result =
+            get("/videos/synthetic/2000.mp4", {{"Range", "bytes=500-"}, {"If-Range", validator}});
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, 206) << validator;
         EXPECT_EQ(result->body.size(), 1500u);
     }
 }
 
-TEST_F(MediaRangeTest, ReplacedFileChangesValidatorsAndIfRangeThenSendsEverything)
-{
+TEST_F(MediaRangeTest, ReplacedFileChangesValidatorsAndIfRangeThenSendsEverything) {
     const std::string path = "/videos/synthetic/2000.mp4";
     const auto before = get(path);
     ASSERT_TRUE(before);
@@ -103,8 +97,7 @@ TEST_F(MediaRangeTest, ReplacedFileChangesValidatorsAndIfRangeThenSendsEverythin
     EXPECT_NE(SyntheticByteSource::bytes(2000, 3), before->body) << "the new version has other bytes";
 }
 
-TEST_F(MediaRangeTest, VersionSwitchChangesARealVideoThatStillStartsTheSame)
-{
+TEST_F(MediaRangeTest, VersionSwitchChangesARealVideoThatStillStartsTheSame) {
     const auto original = get("/videos/vat-201.mp4");
     const auto replaced = get("/videos/vat-201.mp4?version=2");
     ASSERT_TRUE(original && replaced);
@@ -114,8 +107,7 @@ TEST_F(MediaRangeTest, VersionSwitchChangesARealVideoThatStillStartsTheSame)
     EXPECT_EQ(replaced->body.substr(original->body.size() + 4, 4), "free");
 }
 
-TEST_F(MediaRangeTest, IfNoneMatchWithTheCurrentTagIs304)
-{
+TEST_F(MediaRangeTest, IfNoneMatchWithTheCurrentTagIs304) {
     const auto first = get("/pics/ad1.jpg");
     ASSERT_TRUE(first);
     const auto again = get("/pics/ad1.jpg", {{"If-None-Match", first->get_header_value("ETag")}});
@@ -124,18 +116,16 @@ TEST_F(MediaRangeTest, IfNoneMatchWithTheCurrentTagIs304)
     EXPECT_TRUE(again->body.empty());
 }
 
-TEST_F(MediaRangeTest, MissingFilesAndEscapesAre404)
-{
-    for (const char* path : {"/videos/none.mp4", "/pics/../content/courses.json", "/pics/%2e%2e/content/home.json",
-                             "/videos/synthetic/abc.mp4", "/pics/"}) {
+TEST_F(MediaRangeTest, MissingFilesAndEscapesAre404) {
+    for (const char* path : {"/videos/none.mp4", "/pics/../content/courses.json",
+                             "/pics/%2e%2e/content/home.json", "/videos/synthetic/abc.mp4", "/pics/"}) {
         const auto result = get(path);
         ASSERT_TRUE(result) << path;
         EXPECT_EQ(result->status, 404) << path;
     }
 }
 
-TEST_F(MediaRangeTest, HeadAnswersWithoutBody)
-{
+TEST_F(MediaRangeTest, HeadAnswersWithoutBody) {
     auto cli = client();
     const auto result = cli.Head("/videos/synthetic/123456.mp4");
     ASSERT_TRUE(result);
@@ -144,8 +134,7 @@ TEST_F(MediaRangeTest, HeadAnswersWithoutBody)
     EXPECT_TRUE(result->body.empty());
 }
 
-TEST(SyntheticBytes, DependOnPositionAndVersion)
-{
+TEST(SyntheticBytes, DependOnPositionAndVersion) {
     const auto a = SyntheticByteSource::bytes(4096, 0);
     EXPECT_NE(a, SyntheticByteSource::bytes(4096, 1));
     EXPECT_NE(a.substr(0, 2048), a.substr(2048, 2048));
@@ -158,4 +147,4 @@ TEST(SyntheticBytes, DependOnPositionAndVersion)
     EXPECT_EQ(SyntheticByteSource::byteAt(12345, 7), static_cast<unsigned char>(x & 0xFF));
 }
 
-} // namespace
+}  // namespace

@@ -10,14 +10,12 @@ namespace {
 
 class OperationsTest : public ServiceFixture {
 protected:
-    json page(const std::string& prefix, int nowPage) const
-    {
+    json page(const std::string& prefix, int nowPage) const {
         return operation(prefix + "&nowPage=" + std::to_string(nowPage) + "&pageSize=10");
     }
 
     // Every item of every page of a paged list, checking the paging fields on the way.
-    std::vector<json> allPages(const std::string& prefix) const
-    {
+    std::vector<json> allPages(const std::string& prefix) const {
         std::vector<json> items;
         for (int nowPage = 1; nowPage < 50; ++nowPage) {
             const auto reply = page(prefix, nowPage);
@@ -36,8 +34,7 @@ protected:
         return items;
     }
 
-    void expectCourse(const json& course) const
-    {
+    void expectCourse(const json& course) const {
         for (const char* key : {"id", "title", "image", "info", "url", "detailTitle"}) {
             ASSERT_TRUE(course.contains(key)) << key << " missing in " << course.dump();
             EXPECT_TRUE(course[key].is_string()) << key;
@@ -45,19 +42,18 @@ protected:
         }
         EXPECT_EQ(course["image"].get<std::string>().rfind(origin() + "/pics/", 0), 0u);
         EXPECT_EQ(course["url"].get<std::string>().rfind(origin() + "/", 0), 0u);
-        EXPECT_EQ(course["url"].get<std::string>().find('?'), std::string::npos) << "the client adds the query";
+        EXPECT_EQ(course["url"].get<std::string>().find('?'), std::string::npos)
+            << "the client adds the query";
     }
 };
 
-TEST_F(OperationsTest, UsageReportsAreCountedAndReadableThroughControl)
-{
+TEST_F(OperationsTest, UsageReportsAreCountedAndReadableThroughControl) {
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(operation("mode=1").value("result", ""), "0");
     EXPECT_EQ(control("GET", "/control/usage").value("count", 0), 3);
 }
 
-TEST_F(OperationsTest, HomePageHasAdvertisementsAndFeaturedSections)
-{
+TEST_F(OperationsTest, HomePageHasAdvertisementsAndFeaturedSections) {
     const auto reply = operation("mode=2");
     ASSERT_EQ(reply.value("result", ""), "0");
     ASSERT_GE(reply.at("adList").size(), 4u);
@@ -88,8 +84,7 @@ TEST_F(OperationsTest, HomePageHasAdvertisementsAndFeaturedSections)
     EXPECT_TRUE(oneHasMoreThanThree);
 }
 
-TEST_F(OperationsTest, CategoriesComeInPagesOfTenWithHasNextFalseOnTheLast)
-{
+TEST_F(OperationsTest, CategoriesComeInPagesOfTenWithHasNextFalseOnTheLast) {
     EXPECT_EQ(page("mode=3", 1).at("dataList").size(), 10u);
     EXPECT_EQ(page("mode=3", 1).value("hasNext", ""), "true");
     const auto categories = allPages("mode=3");
@@ -107,8 +102,7 @@ TEST_F(OperationsTest, CategoriesComeInPagesOfTenWithHasNextFalseOnTheLast)
     EXPECT_EQ(beyond.value("hasNext", ""), "false");
 }
 
-TEST_F(OperationsTest, CoursesOfTheLargestCategoryFillThreePages)
-{
+TEST_F(OperationsTest, CoursesOfTheLargestCategoryFillThreePages) {
     std::size_t largest = 0;
     for (const auto& category : allPages("mode=3")) {
         const auto courses = allPages("mode=5&id=" + category.at("id").get<std::string>());
@@ -119,15 +113,13 @@ TEST_F(OperationsTest, CoursesOfTheLargestCategoryFillThreePages)
     EXPECT_GE(largest, 25u);
 }
 
-TEST_F(OperationsTest, UnknownCategoryIsRefusedWithAMessage)
-{
+TEST_F(OperationsTest, UnknownCategoryIsRefusedWithAMessage) {
     const auto reply = page("mode=5&id=does-not-exist", 1);
     EXPECT_NE(reply.value("result", ""), "0");
     EXPECT_FALSE(reply.value("message", "").empty());
 }
 
-TEST_F(OperationsTest, NewsChannelsEachHoldPagedArticlesWithHeadlinesOnPageOne)
-{
+TEST_F(OperationsTest, NewsChannelsEachHoldPagedArticlesWithHeadlinesOnPageOne) {
     const auto channels = operation("mode=4&categoryId=&nowPage=1&pageSize=10");
     ASSERT_EQ(channels.value("result", ""), "0");
     ASSERT_GE(channels.at("category").size(), 4u);
@@ -151,8 +143,7 @@ TEST_F(OperationsTest, NewsChannelsEachHoldPagedArticlesWithHeadlinesOnPageOne)
     }
 }
 
-TEST_F(OperationsTest, SuggestedKeysHoldSearchCategoriesAndCourses)
-{
+TEST_F(OperationsTest, SuggestedKeysHoldSearchCategoriesAndCourses) {
     const auto reply = operation("mode=6");
     ASSERT_EQ(reply.value("result", ""), "0");
     const auto& keys = reply.at("dataList");
@@ -173,8 +164,7 @@ TEST_F(OperationsTest, SuggestedKeysHoldSearchCategoriesAndCourses)
     EXPECT_GT(courses, 0);
 }
 
-TEST_F(OperationsTest, SearchFindsCoursesByTitleAndBySummary)
-{
+TEST_F(OperationsTest, SearchFindsCoursesByTitleAndBySummary) {
     const auto byTitle = allPages("mode=7&searchKey=年终奖");
     ASSERT_EQ(byTitle.size(), 1u);
     EXPECT_NE(byTitle[0]["title"].get<std::string>().find("年终奖"), std::string::npos);
@@ -186,8 +176,7 @@ TEST_F(OperationsTest, SearchFindsCoursesByTitleAndBySummary)
     EXPECT_NE(bySummary[0]["info"].get<std::string>().find("累计预扣法"), std::string::npos);
 }
 
-TEST_F(OperationsTest, SearchKeyMayBeRawUtf8OrPercentEncoded)
-{
+TEST_F(OperationsTest, SearchKeyMayBeRawUtf8OrPercentEncoded) {
     const auto raw = operation("mode=7&searchKey=发票&nowPage=1&pageSize=10");
     const auto encoded = operation("mode=7&searchKey=%E5%8F%91%E7%A5%A8&nowPage=1&pageSize=10");
     ASSERT_EQ(raw.value("result", ""), "0");
@@ -196,8 +185,7 @@ TEST_F(OperationsTest, SearchKeyMayBeRawUtf8OrPercentEncoded)
     EXPECT_EQ(raw.at("totalCount"), encoded.at("totalCount"));
 }
 
-TEST_F(OperationsTest, SearchResultsArePagedUntilHasNextIsFalse)
-{
+TEST_F(OperationsTest, SearchResultsArePagedUntilHasNextIsFalse) {
     const auto all = allPages("mode=7&searchKey=税");
     ASSERT_GT(all.size(), 20u);
     const auto first = page("mode=7&searchKey=税", 1);
@@ -208,21 +196,19 @@ TEST_F(OperationsTest, SearchResultsArePagedUntilHasNextIsFalse)
     EXPECT_EQ(ids.size(), all.size());
 }
 
-TEST_F(OperationsTest, SearchWithinASuggestedCategoryListsThatCategory)
-{
+TEST_F(OperationsTest, SearchWithinASuggestedCategoryListsThatCategory) {
     const auto keys = operation("mode=6").at("dataList");
     for (const auto& key : keys) {
-        if (key.at("type") != "1")
-            continue;
+        if (key.at("type") != "1") continue;
         const auto id = key["id"].get<std::string>();
-        const auto found = allPages("mode=7&searchKey=" + key["title"].get<std::string>() + "&searchId=" + id);
+        const auto found =
+            allPages("mode=7&searchKey=" + key["title"].get<std::string>() + "&searchId=" + id);
         const auto category = allPages("mode=5&id=" + id);
         EXPECT_EQ(found.size(), category.size()) << key.dump();
     }
 }
 
-TEST_F(OperationsTest, SearchKeyMayContainAmpersandAndSpaces)
-{
+TEST_F(OperationsTest, SearchKeyMayContainAmpersandAndSpaces) {
     const auto reply = operation("mode=7&searchKey=A&B=C&nowPage=1&pageSize=10");
     EXPECT_EQ(reply.value("searchKey", ""), "A&B=C");
     EXPECT_EQ(reply.value("nowPage", ""), "1");
@@ -239,19 +225,18 @@ TEST_F(OperationsTest, SearchKeyMayContainAmpersandAndSpaces)
     }
 }
 
-TEST_F(OperationsTest, LoginWithTheDemoAccountReturnsItsUserId)
-{
+TEST_F(OperationsTest, LoginWithTheDemoAccountReturnsItsUserId) {
     const auto reply = operation("mode=8&userName=demo&password=qelvo123");
     EXPECT_EQ(reply.value("result", ""), "0");
     EXPECT_EQ(reply.value("userId", ""), "10001");
 }
 
-TEST_F(OperationsTest, LoginIsRefusedWithAMessageUnlessBothTextsMatchExactly)
-{
-    for (const char* body : {"mode=8&userName=demo&password=wrong", "mode=8&userName=Demo&password=qelvo123",
-                             "mode=8&userName=demo&password=qelvo123 ", "mode=8&userName= demo&password=qelvo123",
-                             "mode=8&userName=nobody&password=qelvo123", "mode=8&userName=demo&password=",
-                             "mode=8&userName=&password=qelvo123", "mode=8&userName=locked&password=qelvo123"}) {
+TEST_F(OperationsTest, LoginIsRefusedWithAMessageUnlessBothTextsMatchExactly) {
+    for (const char* body :
+         {"mode=8&userName=demo&password=wrong", "mode=8&userName=Demo&password=qelvo123",
+          "mode=8&userName=demo&password=qelvo123 ", "mode=8&userName= demo&password=qelvo123",
+          "mode=8&userName=nobody&password=qelvo123", "mode=8&userName=demo&password=",
+          "mode=8&userName=&password=qelvo123", "mode=8&userName=locked&password=qelvo123"}) {
         const auto reply = operation(body);
         EXPECT_EQ(reply.value("result", ""), "1") << body;
         EXPECT_FALSE(reply.value("message", "").empty()) << body;
@@ -259,14 +244,12 @@ TEST_F(OperationsTest, LoginIsRefusedWithAMessageUnlessBothTextsMatchExactly)
     }
 }
 
-TEST_F(OperationsTest, PasswordMayContainAmpersandAndEquals)
-{
+TEST_F(OperationsTest, PasswordMayContainAmpersandAndEquals) {
     EXPECT_EQ(operation("mode=8&userName=student&password=study2024").value("result", ""), "0");
     EXPECT_EQ(operation("mode=8&userName=student&password=study2024&x=1").value("result", ""), "1");
 }
 
-TEST_F(OperationsTest, FeedbackIsAcceptedAndStoredExactly)
-{
+TEST_F(OperationsTest, FeedbackIsAcceptedAndStoredExactly) {
     const auto reply = operation("mode=kym8.7&userId=demo&content=课程很好&希望多一些案例=谢谢");
     EXPECT_EQ(reply.value("result", ""), "0");
     EXPECT_EQ(operation("mode=kym8.7&userId=&content=视频清晰").value("result", ""), "0");
@@ -277,16 +260,14 @@ TEST_F(OperationsTest, FeedbackIsAcceptedAndStoredExactly)
     EXPECT_EQ(stored[1].value("userId", "?"), "");
 }
 
-TEST_F(OperationsTest, EmptyFeedbackIsRefusedWithAMessage)
-{
+TEST_F(OperationsTest, EmptyFeedbackIsRefusedWithAMessage) {
     const auto reply = operation("mode=kym8.7&userId=demo&content=");
     EXPECT_EQ(reply.value("result", ""), "1");
     EXPECT_FALSE(reply.value("message", "").empty());
     EXPECT_TRUE(control("GET", "/control/feedback").at("feedback").empty());
 }
 
-TEST_F(OperationsTest, UnknownOrMissingModeIsAFailureReply)
-{
+TEST_F(OperationsTest, UnknownOrMissingModeIsAFailureReply) {
     for (const char* body : {"mode=99", "", "nonsense", "mode="}) {
         const auto reply = operation(body);
         EXPECT_EQ(reply.value("result", ""), "1") << body;
@@ -294,18 +275,17 @@ TEST_F(OperationsTest, UnknownOrMissingModeIsAFailureReply)
     }
 }
 
-TEST_F(OperationsTest, AddressesUseTheHostTheClientAskedFor)
-{
+TEST_F(OperationsTest, AddressesUseTheHostTheClientAskedFor) {
     auto cli = client();
     const auto result = cli.Post("/wcm/qelvo/app/index.aspx", {{"Host", "service.example:4321"}}, "mode=2",
                                  "application/x-www-form-urlencoded");
     ASSERT_TRUE(result);
     const auto reply = json::parse(result->body);
-    EXPECT_EQ(reply["adList"][0]["image"].get<std::string>().rfind("http://service.example:4321/pics/", 0), 0u);
+    EXPECT_EQ(reply["adList"][0]["image"].get<std::string>().rfind("http://service.example:4321/pics/", 0),
+              0u);
 }
 
-TEST_F(OperationsTest, BrowsersMayAskWithAQueryString)
-{
+TEST_F(OperationsTest, BrowsersMayAskWithAQueryString) {
     auto cli = client();
     const auto result = cli.Get("/wcm/qelvo/app/index.aspx?mode=3&nowPage=2&pageSize=10");
     ASSERT_TRUE(result);
@@ -314,4 +294,4 @@ TEST_F(OperationsTest, BrowsersMayAskWithAQueryString)
     EXPECT_EQ(reply.at("dataList").size(), 10u);
 }
 
-} // namespace
+}  // namespace

@@ -3,7 +3,6 @@
 
 #include "ServiceFixture.h"
 
-
 using nlohmann::json;
 
 namespace {
@@ -11,8 +10,7 @@ namespace {
 class PagesTest : public ServiceFixture {
 protected:
     // The course page address as the detail screen forms it from a course dictionary.
-    std::string coursePage(const json& course, const std::string& userId) const
-    {
+    std::string coursePage(const json& course, const std::string& userId) const {
         auto url = course.at("url").get<std::string>();
         url = url.substr(origin().size());
         if (!userId.empty())
@@ -20,20 +18,15 @@ protected:
         return url + "?docId=" + course.at("id").get<std::string>() + "&from=iOS";
     }
 
-    json firstCourse() const
-    {
-        return operation("mode=5&id=1&nowPage=1&pageSize=10").at("dataList").at(0);
-    }
+    json firstCourse() const { return operation("mode=5&id=1&nowPage=1&pageSize=10").at("dataList").at(0); }
 
-    httplib::Result get(const std::string& path) const
-    {
+    httplib::Result get(const std::string& path) const {
         auto cli = client();
         return cli.Get(path.c_str());
     }
 };
 
-TEST_F(PagesTest, CoursePageCarriesLoginAndVideoLinks)
-{
+TEST_F(PagesTest, CoursePageCarriesLoginAndVideoLinks) {
     const auto course = firstCourse();
     const auto result = get(coursePage(course, ""));
     ASSERT_TRUE(result);
@@ -65,8 +58,7 @@ TEST_F(PagesTest, CoursePageCarriesLoginAndVideoLinks)
     EXPECT_EQ(video->body.substr(4, 4), "ftyp");
 }
 
-TEST_F(PagesTest, CoursePageShowsWhoIsLoggedIn)
-{
+TEST_F(PagesTest, CoursePageShowsWhoIsLoggedIn) {
     const auto course = firstCourse();
     const auto loggedOut = get(coursePage(course, ""));
     const auto loggedIn = get(coursePage(course, "10001"));
@@ -75,19 +67,18 @@ TEST_F(PagesTest, CoursePageShowsWhoIsLoggedIn)
     EXPECT_EQ(loggedOut->body.find("演示学员"), std::string::npos);
     EXPECT_NE(loggedIn->body.find("演示学员"), std::string::npos);
     EXPECT_EQ(loggedIn->body.find("您还没有登录"), std::string::npos);
-    EXPECT_NE(loggedIn->body.find("href=\"doLogin\""), std::string::npos) << "the login link stays when logged in";
+    EXPECT_NE(loggedIn->body.find("href=\"doLogin\""), std::string::npos)
+        << "the login link stays when logged in";
 }
 
-TEST_F(PagesTest, UnknownCourseGivesAnHtml404)
-{
+TEST_F(PagesTest, UnknownCourseGivesAnHtml404) {
     const auto result = get("/wcm/qelvo/app/courseDetail.aspx?docId=0&from=iOS");
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 404);
     EXPECT_NE(result->body.find("<html"), std::string::npos);
 }
 
-TEST_F(PagesTest, ArticleAndAdvertisementPagesOpenFromTheirDictionaries)
-{
+TEST_F(PagesTest, ArticleAndAdvertisementPagesOpenFromTheirDictionaries) {
     const auto articles = operation("mode=4&categoryId=11&nowPage=1&pageSize=10");
     const auto home = operation("mode=2");
     for (const auto& item : {articles["dataList"][0], articles["head"][0], home["adList"][0]}) {
@@ -98,25 +89,28 @@ TEST_F(PagesTest, ArticleAndAdvertisementPagesOpenFromTheirDictionaries)
         EXPECT_NE(result->body.find(item.at("title").get<std::string>()), std::string::npos);
     }
     // An article links to others of its channel, and those links open.
-    const auto first = get("/wcm/qelvo/app/newsDetail.aspx?docId=" + articles["dataList"][0]["id"].get<std::string>() + "&from=iOS");
+    const auto first =
+        get("/wcm/qelvo/app/newsDetail.aspx?docId=" + articles["dataList"][0]["id"].get<std::string>() +
+            "&from=iOS");
     ASSERT_TRUE(first);
     const std::string marker = "<li><a href=\"";
     const auto at = first->body.find(marker);
     ASSERT_NE(at, std::string::npos);
-    auto link = first->body.substr(at + marker.size(), first->body.find('"', at + marker.size()) - at - marker.size());
+    auto link = first->body.substr(at + marker.size(),
+                                   first->body.find('"', at + marker.size()) - at - marker.size());
     link.replace(link.find("&amp;"), 5, "&");
     const auto related = get(link);
     ASSERT_TRUE(related);
     EXPECT_EQ(related->status, 200) << link;
-    EXPECT_NE(link, "/wcm/qelvo/app/newsDetail.aspx?docId=" + articles["dataList"][0]["id"].get<std::string>() + "&from=iOS");
+    EXPECT_NE(link, "/wcm/qelvo/app/newsDetail.aspx?docId=" +
+                        articles["dataList"][0]["id"].get<std::string>() + "&from=iOS");
 
     const auto missing = get("/wcm/qelvo/app/newsDetail.aspx?docId=nothing&from=iOS");
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->status, 404);
 }
 
-TEST_F(PagesTest, ServicePagesAnswerWithChineseHtml)
-{
+TEST_F(PagesTest, ServicePagesAnswerWithChineseHtml) {
     const std::pair<const char*, const char*> pages[] = {{"/wcm/qelvo/app/yijian.aspx", "意见反馈"},
                                                          {"/wcm/qelvo/app/GuanYuWoMen.aspx", "关于我们"},
                                                          {"/wcm/qelvo/app/LianXiWoMen.aspx", "联系我们"}};
@@ -129,15 +123,15 @@ TEST_F(PagesTest, ServicePagesAnswerWithChineseHtml)
     }
 }
 
-TEST_F(PagesTest, FeedbackPageNamesTheUserAndStoresWhatItsFormSends)
-{
+TEST_F(PagesTest, FeedbackPageNamesTheUserAndStoresWhatItsFormSends) {
     const auto page = get("/wcm/qelvo/app/yijian.aspx?userId=10001");
     ASSERT_TRUE(page);
     EXPECT_NE(page->body.find("演示学员"), std::string::npos);
 
     auto cli = client();
-    const auto sent = cli.Post("/wcm/qelvo/app/yijian.aspx?userId=10001", "content=%E5%BE%88%E5%A5%BD+%E8%B0%A2%E8%B0%A2",
-                               "application/x-www-form-urlencoded");
+    const auto sent =
+        cli.Post("/wcm/qelvo/app/yijian.aspx?userId=10001", "content=%E5%BE%88%E5%A5%BD+%E8%B0%A2%E8%B0%A2",
+                 "application/x-www-form-urlencoded");
     ASSERT_TRUE(sent);
     EXPECT_EQ(sent->status, 200);
     const auto stored = control("GET", "/control/feedback").at("feedback");
@@ -146,21 +140,18 @@ TEST_F(PagesTest, FeedbackPageNamesTheUserAndStoresWhatItsFormSends)
     EXPECT_EQ(stored[0].value("userId", ""), "10001");
 }
 
-TEST_F(PagesTest, UnknownAddressesGetAnHtml404)
-{
+TEST_F(PagesTest, UnknownAddressesGetAnHtml404) {
     const auto result = get("/no/such/page");
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 404);
     EXPECT_NE(result->body.find("404"), std::string::npos);
 }
 
-TEST_F(PagesTest, EveryPictureOfTheRepliesExists)
-{
+TEST_F(PagesTest, EveryPictureOfTheRepliesExists) {
     std::vector<std::string> pictures;
     const auto collect = [&](const json& list) {
         for (const auto& item : list) {
-            if (item.contains("image"))
-                pictures.push_back(item["image"].get<std::string>());
+            if (item.contains("image")) pictures.push_back(item["image"].get<std::string>());
             if (item.contains("subList"))
                 for (const auto& course : item["subList"])
                     pictures.push_back(course["image"].get<std::string>());
@@ -172,10 +163,12 @@ TEST_F(PagesTest, EveryPictureOfTheRepliesExists)
     for (int nowPage = 1; nowPage <= 3; ++nowPage)
         collect(operation("mode=3&nowPage=" + std::to_string(nowPage) + "&pageSize=10")["dataList"]);
     for (int nowPage = 1; nowPage <= 2; ++nowPage)
-        collect(operation("mode=7&searchKey=&nowPage=" + std::to_string(nowPage) + "&pageSize=100")["dataList"]);
+        collect(
+            operation("mode=7&searchKey=&nowPage=" + std::to_string(nowPage) + "&pageSize=100")["dataList"]);
     const auto channels = operation("mode=4&categoryId=&nowPage=1&pageSize=10");
     for (const auto& channel : channels["category"])
-        collect(operation("mode=4&categoryId=" + channel["id"].get<std::string>() + "&nowPage=1&pageSize=10")["head"]);
+        collect(operation("mode=4&categoryId=" + channel["id"].get<std::string>() +
+                          "&nowPage=1&pageSize=10")["head"]);
     ASSERT_GT(pictures.size(), 150u);
 
     auto cli = client();
@@ -187,8 +180,7 @@ TEST_F(PagesTest, EveryPictureOfTheRepliesExists)
     }
 }
 
-TEST_F(PagesTest, PicturesComeAsPngJpegAndAnimatedGifWithDoubleSizeVariants)
-{
+TEST_F(PagesTest, PicturesComeAsPngJpegAndAnimatedGifWithDoubleSizeVariants) {
     auto cli = client();
     const auto png = cli.Get("/pics/category/1.png");
     const auto png2x = cli.Get("/pics/category/1@2x.png");
@@ -211,9 +203,10 @@ TEST_F(PagesTest, PicturesComeAsPngJpegAndAnimatedGifWithDoubleSizeVariants)
     ASSERT_TRUE(noDelay);
     const std::string zeroDelay("\x21\xF9\x04\x00\x00\x00", 6);
     std::size_t frames = 0;
-    for (auto at = noDelay->body.find(zeroDelay); at != std::string::npos; at = noDelay->body.find(zeroDelay, at + 1))
+    for (auto at = noDelay->body.find(zeroDelay); at != std::string::npos;
+         at = noDelay->body.find(zeroDelay, at + 1))
         ++frames;
     EXPECT_EQ(frames, 5u);
 }
 
-} // namespace
+}  // namespace

@@ -12,8 +12,7 @@
 
 using namespace qelvo::demo;
 
-TEST(FormBody, SplitsOnAmpersandAndTheFirstEquals)
-{
+TEST(FormBody, SplitsOnAmpersandAndTheFirstEquals) {
     const FormBody form("mode=7&searchKey=a=b&empty=&flag");
     EXPECT_EQ(form.valueOr("mode"), "7");
     EXPECT_EQ(form.valueOr("searchKey"), "a=b");
@@ -23,8 +22,7 @@ TEST(FormBody, SplitsOnAmpersandAndTheFirstEquals)
     EXPECT_FALSE(form.has("missing"));
 }
 
-TEST(FormBody, DecodesPercentSequencesButKeepsEverythingElse)
-{
+TEST(FormBody, DecodesPercentSequencesButKeepsEverythingElse) {
     EXPECT_EQ(FormBody::percentDecode("%E5%8F%91%e7%a5%a8"), "发票");
     EXPECT_EQ(FormBody::percentDecode("100%"), "100%");
     EXPECT_EQ(FormBody::percentDecode("%zz%4"), "%zz%4");
@@ -33,8 +31,7 @@ TEST(FormBody, DecodesPercentSequencesButKeepsEverythingElse)
     EXPECT_EQ(FormBody::percentDecode("个税"), "个税");
 }
 
-TEST(FormBody, ReadingInOrderKeepsAmpersandsInsideValues)
-{
+TEST(FormBody, ReadingInOrderKeepsAmpersandsInsideValues) {
     FormBody form("mode=kym8.7&userId=a&b&content=x&y=z&content=again");
     form.readInOrder({"mode", "userId", "content"});
     EXPECT_EQ(form.valueOr("userId"), "a&b");
@@ -47,8 +44,7 @@ TEST(FormBody, ReadingInOrderKeepsAmpersandsInsideValues)
     EXPECT_EQ(search.valueOr("nowPage"), "2");
 }
 
-TEST(ByteRange, ReadsTheThreeFormsAndRefusesWhatLiesBeyondTheEnd)
-{
+TEST(ByteRange, ReadsTheThreeFormsAndRefusesWhatLiesBeyondTheEnd) {
     const auto closed = ByteRange::parse("bytes=10-19", 100);
     EXPECT_EQ(closed.kind, ByteRange::Kind::Satisfiable);
     EXPECT_EQ(closed.first, 10u);
@@ -62,14 +58,12 @@ TEST(ByteRange, ReadsTheThreeFormsAndRefusesWhatLiesBeyondTheEnd)
     EXPECT_EQ(ByteRange::parse("bytes=-0", 100).kind, ByteRange::Kind::Unsatisfiable);
 }
 
-TEST(ByteRange, IgnoresWhatItCannotReadOrSeveralRanges)
-{
+TEST(ByteRange, IgnoresWhatItCannotReadOrSeveralRanges) {
     for (const char* header : {"", "items=1-2", "bytes=5-2", "bytes=a-b", "bytes=1-2,4-5", "bytes="})
         EXPECT_EQ(ByteRange::parse(header, 100).kind, ByteRange::Kind::None) << header;
 }
 
-TEST(Pager, SlicesPagesOfTheRequestedSize)
-{
+TEST(Pager, SlicesPagesOfTheRequestedSize) {
     std::vector<nlohmann::json> items;
     for (int i = 0; i < 25; ++i)
         items.push_back(i);
@@ -86,35 +80,36 @@ TEST(Pager, SlicesPagesOfTheRequestedSize)
     EXPECT_EQ(Pager(0, 0).pageSize(), 1);
 }
 
-TEST(CourseSearch, SplitsWordsAtAsciiAndFullWidthSpaces)
-{
-    EXPECT_EQ(CourseSearch::words("  个税\xE3\x80\x80汇算 App "), (std::vector<std::string>{"个税", "汇算", "app"}));
+TEST(CourseSearch, SplitsWordsAtAsciiAndFullWidthSpaces) {
+    EXPECT_EQ(CourseSearch::words("  个税\xE3\x80\x80汇算 App "),
+              (std::vector<std::string>{"个税", "汇算", "app"}));
     EXPECT_TRUE(CourseSearch::words(" \t ").empty());
 }
 
-TEST(Utf8, TellsValidFromInvalidAndConvertsToGbk)
-{
+TEST(Utf8, TellsValidFromInvalidAndConvertsToGbk) {
     EXPECT_TRUE(Utf8::isValid("发票 abc"));
     EXPECT_FALSE(Utf8::isValid("\xC3\x28"));
-    EXPECT_FALSE(Utf8::isValid("\xED\xA0\x80")); // a surrogate
-    EXPECT_FALSE(Utf8::isValid("\xE5\x8F"));     // cut short
-    EXPECT_EQ(Utf8::sanitise("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_FALSE(Utf8::isValid("\xED\xA0\x80"));  // a surrogate
+    EXPECT_FALSE(Utf8::isValid("\xE5\x8F"));      // cut short
+    EXPECT_EQ(Utf8::sanitise("a\xFF"
+                             "b"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(Utf8::length("发票ab"), 4u);
     const auto gbk = Utf8::toGbk("发票");
     ASSERT_TRUE(gbk);
     EXPECT_EQ(*gbk, "\xB7\xA2\xC6\xB1");
 }
 
-TEST(MediaLibrary, AcceptsOnlyPathsInsideTheDataFolder)
-{
+TEST(MediaLibrary, AcceptsOnlyPathsInsideTheDataFolder) {
     EXPECT_TRUE(MediaLibrary::isSafeRelativePath("pics/ad1.jpg"));
     for (const char* path : {"", "pics/../x", "pics//x", "pics/./x", "pics/x/", "..", "pics\\x"})
         EXPECT_FALSE(MediaLibrary::isSafeRelativePath(path)) << path;
 }
 
-TEST(MediaEndpoint, RedirectChainCountsDownAndDropsTheSwitchAtTheEnd)
-{
-    EXPECT_EQ(MediaEndpoint::nextRedirectTarget("/v.mp4?a=1&redirects=3&b=2", 2), "/v.mp4?a=1&redirects=2&b=2");
+TEST(MediaEndpoint, RedirectChainCountsDownAndDropsTheSwitchAtTheEnd) {
+    EXPECT_EQ(MediaEndpoint::nextRedirectTarget("/v.mp4?a=1&redirects=3&b=2", 2),
+              "/v.mp4?a=1&redirects=2&b=2");
     EXPECT_EQ(MediaEndpoint::nextRedirectTarget("/v.mp4?redirects=1", 0), "/v.mp4");
     EXPECT_EQ(MediaEndpoint::nextRedirectTarget("/v.mp4?rate=5&redirects=1", 0), "/v.mp4?rate=5");
 }

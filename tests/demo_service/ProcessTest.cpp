@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <sys/wait.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -21,11 +21,9 @@ namespace {
 // The service started as a child process with its standard output on a pipe.
 class ServiceProcess {
 public:
-    explicit ServiceProcess(std::vector<std::string> arguments)
-    {
+    explicit ServiceProcess(std::vector<std::string> arguments) {
         int pipeEnds[2];
-        if (pipe(pipeEnds) != 0)
-            return;
+        if (pipe(pipeEnds) != 0) return;
         pid_ = fork();
         if (pid_ == 0) {
             dup2(pipeEnds[1], STDOUT_FILENO);
@@ -43,27 +41,22 @@ public:
         output_ = fdopen(pipeEnds[0], "r");
     }
 
-    ~ServiceProcess()
-    {
+    ~ServiceProcess() {
         if (pid_ > 0 && !exited_) {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
-        if (output_)
-            std::fclose(output_);
+        if (output_) std::fclose(output_);
     }
 
-    std::string readLine()
-    {
+    std::string readLine() {
         std::array<char, 4096> line{};
-        if (!output_ || !std::fgets(line.data(), line.size(), output_))
-            return {};
+        if (!output_ || !std::fgets(line.data(), line.size(), output_)) return {};
         return line.data();
     }
 
     // Waits for the exit; the exit code, or -1 when it does not come within the time.
-    int waitForExit(std::chrono::milliseconds limit)
-    {
+    int waitForExit(std::chrono::milliseconds limit) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
             int status = 0;
@@ -84,8 +77,7 @@ private:
     bool exited_ = false;
 };
 
-TEST(ServiceProcess, PrintsItsAddressAndStopsPromptlyOnSigtermDespiteAStalledTransfer)
-{
+TEST(ServiceProcess, PrintsItsAddressAndStopsPromptlyOnSigtermDespiteAStalledTransfer) {
     ServiceProcess process({"--port", "0", "--data", QELVO_DEMO_DATA_DIR});
     ASSERT_GT(process.pid(), 0);
     const auto line = process.readLine();
@@ -123,8 +115,7 @@ TEST(ServiceProcess, PrintsItsAddressAndStopsPromptlyOnSigtermDespiteAStalledTra
     EXPECT_EQ(stalled.get(), 1000u);
 }
 
-TEST(ServiceProcess, HelpDocumentsTheSwitchesAndTheDemoAccount)
-{
+TEST(ServiceProcess, HelpDocumentsTheSwitchesAndTheDemoAccount) {
     ServiceProcess process({"--help"});
     std::string text;
     for (auto line = process.readLine(); !line.empty(); line = process.readLine())
@@ -135,10 +126,9 @@ TEST(ServiceProcess, HelpDocumentsTheSwitchesAndTheDemoAccount)
         EXPECT_NE(text.find(word), std::string::npos) << word;
 }
 
-TEST(ServiceProcess, RefusesADataFolderWithoutContent)
-{
+TEST(ServiceProcess, RefusesADataFolderWithoutContent) {
     ServiceProcess process({"--port", "0", "--data", "/nonexistent-folder"});
     EXPECT_EQ(process.waitForExit(std::chrono::seconds(5)), 1);
 }
 
-} // namespace
+}  // namespace

@@ -10,13 +10,39 @@ namespace {
 
 class RobustnessTest : public ServiceFixture {};
 
-TEST_F(RobustnessTest, RandomOperationBodiesGetAJsonReply)
-{
+TEST_F(RobustnessTest, RandomOperationBodiesGetAJsonReply) {
     std::mt19937 random(20240601);
-    const std::vector<std::string> pieces = {"mode=", "1", "2", "3", "4", "5", "6", "7", "8", "kym8.7", "&", "=", "%",
-                                             "%E5", "%ZZ", "nowPage=", "pageSize=", "-1", "99999999999999999999",
-                                             "id=", "searchKey=", "searchId=", "categoryId=", "userName=", "password=",
-                                             "content=", "\xFF\xFE", "发票", "\0", " ", "+"};
+    const std::vector<std::string> pieces = {"mode=",
+                                             "1",
+                                             "2",
+                                             "3",
+                                             "4",
+                                             "5",
+                                             "6",
+                                             "7",
+                                             "8",
+                                             "kym8.7",
+                                             "&",
+                                             "=",
+                                             "%",
+                                             "%E5",
+                                             "%ZZ",
+                                             "nowPage=",
+                                             "pageSize=",
+                                             "-1",
+                                             "99999999999999999999",
+                                             "id=",
+                                             "searchKey=",
+                                             "searchId=",
+                                             "categoryId=",
+                                             "userName=",
+                                             "password=",
+                                             "content=",
+                                             "\xFF\xFE",
+                                             "发票",
+                                             "\0",
+                                             " ",
+                                             "+"};
     for (int round = 0; round < 300; ++round) {
         std::string body;
         const int length = static_cast<int>(random() % 12);
@@ -32,8 +58,7 @@ TEST_F(RobustnessTest, RandomOperationBodiesGetAJsonReply)
     EXPECT_EQ(operation("mode=2").value("result", ""), "0") << "still serving";
 }
 
-TEST_F(RobustnessTest, OddAddressesAndHeadersGetAnAnswer)
-{
+TEST_F(RobustnessTest, OddAddressesAndHeadersGetAnAnswer) {
     auto cli = client();
     const std::vector<std::pair<std::string, httplib::Headers>> requests = {
         {"/videos/synthetic/99999999999999999999.mp4", {}},
@@ -50,12 +75,12 @@ TEST_F(RobustnessTest, OddAddressesAndHeadersGetAnAnswer)
     };
     for (const auto& [path, headers] : requests) {
         const auto result = cli.Get(path.c_str(), headers);
-        if (!result)
-            continue; // a dropped transfer is a fair answer to dropAfter=0
+        if (!result) continue;  // a dropped transfer is a fair answer to dropAfter=0
         EXPECT_GE(result->status, 200) << path;
         EXPECT_LT(result->status, 600) << path;
         if (result->get_header_value("Content-Type").rfind("text/html", 0) == 0) {
-            EXPECT_EQ(result->body.find("<script>"), std::string::npos) << "text from the request is escaped: " << path;
+            EXPECT_EQ(result->body.find("<script>"), std::string::npos)
+                << "text from the request is escaped: " << path;
             EXPECT_EQ(result->body.find("<bad host>"), std::string::npos) << path;
         }
     }
@@ -66,8 +91,7 @@ TEST_F(RobustnessTest, OddAddressesAndHeadersGetAnAnswer)
     EXPECT_EQ(operation("mode=1").value("result", ""), "0") << "still serving";
 }
 
-TEST_F(RobustnessTest, UnsupportedMethodsAreRefused)
-{
+TEST_F(RobustnessTest, UnsupportedMethodsAreRefused) {
     auto cli = client();
     const auto put = cli.Put("/videos/tax-101.mp4", "x", "text/plain");
     ASSERT_TRUE(put);
@@ -77,4 +101,4 @@ TEST_F(RobustnessTest, UnsupportedMethodsAreRefused)
     EXPECT_EQ(remove->status, 405);
 }
 
-} // namespace
+}  // namespace

@@ -29,7 +29,8 @@ protected:
     httplib::Result postOperation(const std::string& body) const;
 
     // A control call with a JSON body; returns the reply.
-    nlohmann::json control(const std::string& method, const std::string& path, const nlohmann::json& body = {}) const;
+    nlohmann::json control(const std::string& method, const std::string& path,
+                           const nlohmann::json& body = {}) const;
 
     static std::string dataDir();
 

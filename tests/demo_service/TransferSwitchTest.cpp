@@ -24,8 +24,8 @@ struct Transfer {
 class TransferSwitchTest : public ServiceFixture {
 protected:
     // Fetches an address, keeping whatever arrived even when the transfer fails.
-    Transfer fetch(const std::string& path, const httplib::Headers& headers = {}, int readTimeoutSeconds = 10) const
-    {
+    Transfer fetch(const std::string& path, const httplib::Headers& headers = {},
+                   int readTimeoutSeconds = 10) const {
         Transfer transfer;
         auto cli = client();
         cli.set_read_timeout(readTimeoutSeconds, 0);
@@ -46,15 +46,13 @@ protected:
         return transfer;
     }
 
-    static std::string header(const Transfer& transfer, const char* name)
-    {
+    static std::string header(const Transfer& transfer, const char* name) {
         const auto found = transfer.headers.find(name);
         return found == transfer.headers.end() ? std::string() : found->second;
     }
 };
 
-TEST_F(TransferSwitchTest, RateLimitsTheBytesPerSecond)
-{
+TEST_F(TransferSwitchTest, RateLimitsTheBytesPerSecond) {
     const auto fast = fetch("/videos/synthetic/60000.mp4");
     const auto slow = fetch("/videos/synthetic/60000.mp4?rate=150000");
     ASSERT_TRUE(fast.completed && slow.completed);
@@ -64,8 +62,7 @@ TEST_F(TransferSwitchTest, RateLimitsTheBytesPerSecond)
     EXPECT_LT(fast.seconds, slow.seconds);
 }
 
-TEST_F(TransferSwitchTest, StallAfterPausesAtExactlyThatByte)
-{
+TEST_F(TransferSwitchTest, StallAfterPausesAtExactlyThatByte) {
     const auto paused = fetch("/videos/synthetic/3000.mp4?stallAfter=1000&stallMs=400");
     ASSERT_TRUE(paused.completed);
     EXPECT_EQ(paused.body, SyntheticByteSource::bytes(3000, 0));
@@ -78,8 +75,7 @@ TEST_F(TransferSwitchTest, StallAfterPausesAtExactlyThatByte)
     EXPECT_EQ(stuck.body, SyntheticByteSource::bytes(1000, 0));
 }
 
-TEST_F(TransferSwitchTest, DropAfterClosesTheConnectionAfterThatManyBytes)
-{
+TEST_F(TransferSwitchTest, DropAfterClosesTheConnectionAfterThatManyBytes) {
     const auto dropped = fetch("/videos/synthetic/10000.mp4?dropAfter=3000");
     EXPECT_FALSE(dropped.completed);
     EXPECT_EQ(header(dropped, "Content-Length"), "10000");
@@ -90,8 +86,7 @@ TEST_F(TransferSwitchTest, DropAfterClosesTheConnectionAfterThatManyBytes)
     EXPECT_EQ(resumed.body, SyntheticByteSource::bytes(10000, 0).substr(3000, 3000));
 }
 
-TEST_F(TransferSwitchTest, StatusSwitchAnswersThatStatusWithAnHtmlPage)
-{
+TEST_F(TransferSwitchTest, StatusSwitchAnswersThatStatusWithAnHtmlPage) {
     for (const int status : {403, 404, 500, 503}) {
         const auto transfer = fetch("/videos/tax-101.mp4?status=" + std::to_string(status));
         ASSERT_TRUE(transfer.completed);
@@ -101,8 +96,7 @@ TEST_F(TransferSwitchTest, StatusSwitchAnswersThatStatusWithAnHtmlPage)
     }
 }
 
-TEST_F(TransferSwitchTest, IgnoreRangeSendsTheWholeFileWith200)
-{
+TEST_F(TransferSwitchTest, IgnoreRangeSendsTheWholeFileWith200) {
     const auto transfer = fetch("/videos/synthetic/4000.mp4?ignoreRange=1", {{"Range", "bytes=1000-"}});
     ASSERT_TRUE(transfer.completed);
     EXPECT_EQ(transfer.status, 200);
@@ -110,8 +104,7 @@ TEST_F(TransferSwitchTest, IgnoreRangeSendsTheWholeFileWith200)
     EXPECT_EQ(transfer.body, SyntheticByteSource::bytes(4000, 0));
 }
 
-TEST_F(TransferSwitchTest, EarlyStartAnswersFromBeforeTheAskedOffset)
-{
+TEST_F(TransferSwitchTest, EarlyStartAnswersFromBeforeTheAskedOffset) {
     const auto transfer = fetch("/videos/synthetic/5000.mp4?earlyStart=100", {{"Range", "bytes=1000-"}});
     ASSERT_TRUE(transfer.completed);
     EXPECT_EQ(transfer.status, 206);
@@ -119,8 +112,7 @@ TEST_F(TransferSwitchTest, EarlyStartAnswersFromBeforeTheAskedOffset)
     EXPECT_EQ(transfer.body, SyntheticByteSource::bytes(5000, 0).substr(900));
 }
 
-TEST_F(TransferSwitchTest, NoLengthSendsChunkedOrCloseDelimitedBodies)
-{
+TEST_F(TransferSwitchTest, NoLengthSendsChunkedOrCloseDelimitedBodies) {
     const auto chunked = fetch("/videos/synthetic/70000.mp4?noLength=1");
     ASSERT_TRUE(chunked.completed);
     EXPECT_TRUE(header(chunked, "Content-Length").empty());
@@ -135,8 +127,7 @@ TEST_F(TransferSwitchTest, NoLengthSendsChunkedOrCloseDelimitedBodies)
     EXPECT_EQ(closed.body, SyntheticByteSource::bytes(70000, 0));
 }
 
-TEST_F(TransferSwitchTest, GzipEncodesTheBodyAndRangesApplyToTheEncodedBytes)
-{
+TEST_F(TransferSwitchTest, GzipEncodesTheBodyAndRangesApplyToTheEncodedBytes) {
     const auto whole = fetch("/videos/synthetic/20000.mp4?gzip=1");
     ASSERT_TRUE(whole.completed);
     EXPECT_EQ(header(whole, "Content-Encoding"), "gzip");
@@ -150,8 +141,7 @@ TEST_F(TransferSwitchTest, GzipEncodesTheBodyAndRangesApplyToTheEncodedBytes)
     EXPECT_EQ(tail.body, whole.body.substr(100));
 }
 
-TEST_F(TransferSwitchTest, RedirectsFormAChainEndingAtTheFile)
-{
+TEST_F(TransferSwitchTest, RedirectsFormAChainEndingAtTheFile) {
     std::string path = "/videos/synthetic/300.mp4?redirects=3&rate=100000";
     for (int hop = 0; hop < 3; ++hop) {
         const auto transfer = fetch(path);
@@ -173,15 +163,13 @@ TEST_F(TransferSwitchTest, RedirectsFormAChainEndingAtTheFile)
     EXPECT_EQ(followed->body.size(), 300u);
 }
 
-TEST_F(TransferSwitchTest, RedirectLoopPointsAtItself)
-{
+TEST_F(TransferSwitchTest, RedirectLoopPointsAtItself) {
     const auto transfer = fetch("/videos/tax-101.mp4?redirectLoop=1");
     EXPECT_EQ(transfer.status, 302);
     EXPECT_EQ(header(transfer, "Location"), origin() + "/videos/tax-101.mp4?redirectLoop=1");
 }
 
-TEST_F(TransferSwitchTest, TimesLimitsTheMisbehaviourToTheFirstRequests)
-{
+TEST_F(TransferSwitchTest, TimesLimitsTheMisbehaviourToTheFirstRequests) {
     const std::string path = "/videos/synthetic/5000.mp4?dropAfter=10&times=2";
     EXPECT_FALSE(fetch(path).completed);
     EXPECT_FALSE(fetch(path).completed);
@@ -190,24 +178,22 @@ TEST_F(TransferSwitchTest, TimesLimitsTheMisbehaviourToTheFirstRequests)
     EXPECT_EQ(third.body.size(), 5000u);
 }
 
-TEST_F(TransferSwitchTest, DelayHoldsTheResponseBack)
-{
+TEST_F(TransferSwitchTest, DelayHoldsTheResponseBack) {
     const auto transfer = fetch("/pics/ad2.jpg?delay=300");
     ASSERT_TRUE(transfer.completed);
     EXPECT_EQ(transfer.status, 200);
     EXPECT_GE(transfer.seconds, 0.28);
 }
 
-TEST_F(TransferSwitchTest, MalformedSwitchValuesAreRefusedWith400)
-{
-    for (const char* query : {"rate=fast", "status=42", "dropAfter=-1", "noLength=maybe", "redirectStatus=304"}) {
+TEST_F(TransferSwitchTest, MalformedSwitchValuesAreRefusedWith400) {
+    for (const char* query :
+         {"rate=fast", "status=42", "dropAfter=-1", "noLength=maybe", "redirectStatus=304"}) {
         const auto transfer = fetch(std::string("/videos/tax-101.mp4?") + query);
         EXPECT_EQ(transfer.status, 400) << query;
     }
 }
 
-TEST_F(TransferSwitchTest, StalledTransfersDoNotHoldUpOtherClients)
-{
+TEST_F(TransferSwitchTest, StalledTransfersDoNotHoldUpOtherClients) {
     std::vector<std::future<Transfer>> stalled;
     for (int i = 0; i < 6; ++i) {
         stalled.push_back(std::async(std::launch::async, [this] {
@@ -224,4 +210,4 @@ TEST_F(TransferSwitchTest, StalledTransfersDoNotHoldUpOtherClients)
         EXPECT_TRUE(transfer.get().completed);
 }
 
-} // namespace
+}  // namespace

@@ -15,26 +15,30 @@ namespace {
 // The same value built as a libplist node tree, to compare our text with its writer's.
 plist_t toNode(const Value& value) {
     switch (value.type()) {
-    case Value::value_t::string: return plist_new_string(value.get_ref<const std::string&>().c_str());
-    case Value::value_t::boolean: return plist_new_bool(value.get<bool>());
-    case Value::value_t::number_integer: return plist_new_uint(static_cast<uint64_t>(value.get<long long>()));
-    case Value::value_t::number_unsigned: return plist_new_uint(value.get<unsigned long long>());
-    case Value::value_t::number_float: return plist_new_real(value.get<double>());
-    case Value::value_t::array: {
-        plist_t array = plist_new_array();
-        for (const auto& item : value) plist_array_append_item(array, toNode(item));
-        return array;
-    }
-    default: {
-        plist_t dict = plist_new_dict();
-        for (const auto& [key, item] : value.items()) plist_dict_set_item(dict, key.c_str(), toNode(item));
-        return dict;
-    }
+        case Value::value_t::string: return plist_new_string(value.get_ref<const std::string&>().c_str());
+        case Value::value_t::boolean: return plist_new_bool(value.get<bool>());
+        case Value::value_t::number_integer:
+            return plist_new_uint(static_cast<uint64_t>(value.get<long long>()));
+        case Value::value_t::number_unsigned: return plist_new_uint(value.get<unsigned long long>());
+        case Value::value_t::number_float: return plist_new_real(value.get<double>());
+        case Value::value_t::array: {
+            plist_t array = plist_new_array();
+            for (const auto& item : value)
+                plist_array_append_item(array, toNode(item));
+            return array;
+        }
+        default: {
+            plist_t dict = plist_new_dict();
+            for (const auto& [key, item] : value.items())
+                plist_dict_set_item(dict, key.c_str(), toNode(item));
+            return dict;
+        }
     }
 }
 
 std::string libplistXml(const Value& value) {
-    std::unique_ptr<void, void (*)(void*)> node(toNode(value), [](void* n) { plist_free(static_cast<plist_t>(n)); });
+    std::unique_ptr<void, void (*)(void*)> node(toNode(value),
+                                                [](void* n) { plist_free(static_cast<plist_t>(n)); });
     char* xml = nullptr;
     uint32_t length = 0;
     plist_to_xml(static_cast<plist_t>(node.get()), &xml, &length);
@@ -76,12 +80,13 @@ TEST(PropertyListWriterTest, WritesTheSameBytesAsLibplistAndReadsBackUnchanged) 
 TEST(PropertyListWriterTest, RefusesValuesWithoutAPropertyListForm) {
     EXPECT_FALSE(PropertyListWriter::write(Value::array({Value{{"id", nullptr}}})).has_value());
     EXPECT_FALSE(PropertyListWriter::write(Value::array({"\xff\xfe broken"})).has_value());
-    EXPECT_FALSE(PropertyListWriter::write(Value::array({std::numeric_limits<double>::infinity()})).has_value());
+    EXPECT_FALSE(
+        PropertyListWriter::write(Value::array({std::numeric_limits<double>::infinity()})).has_value());
     EXPECT_FALSE(PropertyListWriter::write(Value("root text")).has_value());
     EXPECT_FALSE(PropertyListWriter::write(Value(7)).has_value());
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -110,7 +115,8 @@ TEST(PropertyListReaderTest, ReadsWhatWeWriteAndAgreesWithTheGeneralReader) {
              std::string("<array><string>unknown &nbsp; entity</string></array>"),
              std::string("<array><data>aGVsbG8=</data><date>2026-01-01T00:00:00Z</date></array>"),
              std::string("<array><!-- comment --><string>x</string></array>"),
-             std::string("<dict><key>k</key><string>first</string><key>k</key><string>second</string></dict>"),
+             std::string(
+                 "<dict><key>k</key><string>first</string><key>k</key><string>second</string></dict>"),
              std::string("<array><string>&#0;</string></array>"),
          }) {
         expectSameAsGeneralReader(header + body + "\n</plist>\n");
@@ -127,11 +133,11 @@ TEST(PropertyListReaderTest, EveryTruncationOrCorruptionIsRefusedOrReadAsTheGene
         for (const char replacement : {'<', '>', '&', '/', 'x', '\0'}) {
             std::string corrupt = written;
             corrupt[at] = replacement;
-            SCOPED_TRACE(testing::Message() << "byte " << at << " became " << int(replacement) << " in context: "
-                                            << written.substr(at > 20 ? at - 20 : 0, 40));
+            SCOPED_TRACE(testing::Message() << "byte " << at << " became " << int(replacement)
+                                            << " in context: " << written.substr(at > 20 ? at - 20 : 0, 40));
             expectSameAsGeneralReader(corrupt);
         }
     }
 }
 
-} // namespace
+}  // namespace

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <sys/resource.h>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -104,7 +104,8 @@ TEST_F(RunLoopTest, TasksPostedFromOtherThreadsRunOnTheLoopThreadInPostingOrder)
     poster.join();
     ASSERT_TRUE(loop.runUntil([&] { return order.size() == 100; }, 5.0));
     EXPECT_FALSE(wrongThread);
-    for (int i = 0; i < 100; ++i) EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
 }
 
 TEST_F(RunLoopTest, PostAndWaitReturnsAfterTheTaskRanOnTheLoop) {
@@ -114,7 +115,8 @@ TEST_F(RunLoopTest, PostAndWaitReturnsAfterTheTaskRanOnTheLoop) {
         stop = true;
     });
     // run() adopts its own thread; wait until it has.
-    while (loop.isLoopThread()) std::this_thread::yield();
+    while (loop.isLoopThread())
+        std::this_thread::yield();
     int value = 0;
     loop.postAndWait([&] { value = 42; });
     EXPECT_EQ(value, 42);
@@ -167,7 +169,8 @@ TEST(DispatchQueueTest, SerialQueueRunsTasksOneAfterAnotherInOrder) {
     queue.waitUntilIdle();
     EXPECT_FALSE(overlapped);
     ASSERT_EQ(order.size(), 50u);
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
 }
 
 TEST(DispatchQueueTest, GlobalPoolRunsTasksConcurrently) {
@@ -178,7 +181,8 @@ TEST(DispatchQueueTest, GlobalPoolRunsTasksConcurrently) {
         pool.async([&] {
             arrived.fetch_add(1);
             const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-            while (arrived.load() < 2 && std::chrono::steady_clock::now() < limit) std::this_thread::yield();
+            while (arrived.load() < 2 && std::chrono::steady_clock::now() < limit)
+                std::this_thread::yield();
             if (arrived.load() == 2) bothInside = true;
         });
     }
@@ -186,4 +190,4 @@ TEST(DispatchQueueTest, GlobalPoolRunsTasksConcurrently) {
     EXPECT_TRUE(bothInside);
 }
 
-} // namespace
+}  // namespace

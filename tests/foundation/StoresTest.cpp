@@ -23,7 +23,8 @@ protected:
 
 TEST_F(PropertyListTest, ArraysOfDictionariesRoundTripWithChineseTextAndNumbers) {
     Value favourites = Value::array();
-    favourites.push_back({{"id", "101"}, {"title", "个人所得税专项附加扣除"}, {"count", -3}, {"ratio", 0.5}, {"free", true}});
+    favourites.push_back(
+        {{"id", "101"}, {"title", "个人所得税专项附加扣除"}, {"count", -3}, {"ratio", 0.5}, {"free", true}});
     favourites.push_back({{"id", "102"}, {"nested", Value::array({"a&b", "<c>"})}});
     ASSERT_TRUE(PropertyList::writeAtomically(favourites, file));
     const auto back = PropertyList::read(file);
@@ -135,4 +136,4 @@ TEST(LogTest, KeptLinesAreNumberedAndReadFromAnyPoint) {
     log.setEcho(true);
 }
 
-} // namespace
+}  // namespace

@@ -55,9 +55,9 @@ TEST(JsonTest, NumberReadingFollowsThePlatformTextRules) {
 
 TEST(JsonTest, Utf8ValidationRejectsBrokenAndOverlongSequences) {
     EXPECT_TRUE(Json::isValidUtf8("财务报表 abc"));
-    EXPECT_FALSE(Json::isValidUtf8("\xe8\xb4"));        // cut in the middle
-    EXPECT_FALSE(Json::isValidUtf8("\xc0\xaf"));        // overlong "/"
-    EXPECT_FALSE(Json::isValidUtf8("\xed\xa0\x80"));    // surrogate
+    EXPECT_FALSE(Json::isValidUtf8("\xe8\xb4"));      // cut in the middle
+    EXPECT_FALSE(Json::isValidUtf8("\xc0\xaf"));      // overlong "/"
+    EXPECT_FALSE(Json::isValidUtf8("\xed\xa0\x80"));  // surrogate
 }
 
 class DateFormatterTest : public ::testing::Test {
@@ -69,8 +69,10 @@ protected:
         tzset();
     }
     void TearDown() override {
-        if (savedTz_) setenv("TZ", savedTz_->c_str(), 1);
-        else unsetenv("TZ");
+        if (savedTz_)
+            setenv("TZ", savedTz_->c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
     std::optional<std::string> savedTz_;
@@ -110,7 +112,8 @@ TEST_F(DateFormatterTest, TimesWithoutAYearShareOneYearSoTheyOrderByMonthAndDay)
 
 TEST(Md5Test, DigestsAreLowercaseHexInByteOrder) {
     EXPECT_EQ(platform::Md5::hex(""), "d41d8cd98f00b204e9800998ecf8427e");
-    EXPECT_EQ(platform::Md5::hex("The quick brown fox jumps over the lazy dog"), "9e107d9d372bb6826bd81d3542a419d6");
+    EXPECT_EQ(platform::Md5::hex("The quick brown fox jumps over the lazy dog"),
+              "9e107d9d372bb6826bd81d3542a419d6");
     EXPECT_EQ(platform::Md5::hex("http://127.0.0.1:8080/pics/ad1.jpg").size(), 32u);
 }
 
@@ -122,7 +125,8 @@ TEST(NotificationCenterTest, ObserversHearTheirNameUntilTheirHandleEnds) {
             EXPECT_EQ(n.name, "UserLoginSuc");
             ++logins;
         });
-        auto other = center.addObserver("CollectionChanged", [&](const platform::Notification&) { ++others; });
+        auto other =
+            center.addObserver("CollectionChanged", [&](const platform::Notification&) { ++others; });
         center.post("UserLoginSuc");
         EXPECT_EQ(logins, 1);
         EXPECT_EQ(others, 0);
@@ -136,7 +140,8 @@ TEST(NotificationCenterTest, AnObserverEndedDuringAPostIsNotCalledAfterwards) {
     platform::NotificationCenter center;
     int secondCalls = 0;
     platform::Observation second;
-    auto first = center.addObserver("CollectionChanged", [&](const platform::Notification&) { second.reset(); });
+    auto first =
+        center.addObserver("CollectionChanged", [&](const platform::Notification&) { second.reset(); });
     second = center.addObserver("CollectionChanged", [&](const platform::Notification&) { ++secondCalls; });
     center.post("CollectionChanged");
     EXPECT_EQ(secondCalls, 0);
@@ -153,4 +158,4 @@ TEST(NotificationCenterTest, AnObserverEndedDuringAPostIsNotCalledAfterwards) {
     EXPECT_EQ(selfCalls, 1);
 }
 
-} // namespace
+}  // namespace

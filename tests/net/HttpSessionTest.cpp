@@ -24,8 +24,7 @@ using qelvo::testing::RecordingTaskDelegate;
 
 class HttpSessionTest : public qelvo::testing::MainLoopTest {
 protected:
-    std::shared_ptr<RecordingTaskDelegate> start(HttpRequest request,
-                                                  platform::HttpTaskId* id = nullptr) {
+    std::shared_ptr<RecordingTaskDelegate> start(HttpRequest request, platform::HttpTaskId* id = nullptr) {
         auto delegate = std::make_shared<RecordingTaskDelegate>();
         platform::HttpTaskId started = HttpSession::shared().start(std::move(request), delegate);
         if (id != nullptr) {
@@ -211,14 +210,13 @@ TEST_F(HttpSessionTest, RefusedConnectionFailsWithCannotConnect) {
 TEST_F(HttpSessionTest, ConnectionDroppedInsideTheBodyFailsWithConnectionLost) {
     LoopbackServer server;
     server.server().Get("/short", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content_provider(100, "text/plain",
-                                 [](size_t offset, size_t, httplib::DataSink& sink) {
-                                     if (offset > 0) {
-                                         return false;  // hangs up after 10 of 100 bytes
-                                     }
-                                     sink.write("0123456789", 10);
-                                     return true;
-                                 });
+        res.set_content_provider(100, "text/plain", [](size_t offset, size_t, httplib::DataSink& sink) {
+            if (offset > 0) {
+                return false;  // hangs up after 10 of 100 bytes
+            }
+            sink.write("0123456789", 10);
+            return true;
+        });
     });
     server.start();
     auto delegate = start(get(server.url("/short")));
@@ -309,9 +307,8 @@ TEST_F(HttpSessionTest, CancelFromInsideACallbackEndsTheTransferThere) {
 
 TEST_F(HttpSessionTest, DelegateIsReleasedOnTheDeliveryThread) {
     LoopbackServer server;
-    server.server().Get("/x", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content("x", "text/plain");
-    });
+    server.server().Get(
+        "/x", [](const httplib::Request&, httplib::Response& res) { res.set_content("x", "text/plain"); });
     server.start();
     std::thread::id releasedOn;
     std::weak_ptr<RecordingTaskDelegate> watched;
@@ -389,4 +386,4 @@ TEST_F(HttpSessionTest, SessionShutsDownWithTransfersInFlight) {
     EXPECT_EQ(delegate.use_count(), 1);
 }
 
-} // namespace
+}  // namespace

@@ -37,8 +37,7 @@ TEST(HttpTypes, ErrorsCarryThePlatformTexts) {
               "Could not connect to the server.");
     EXPECT_EQ(HttpError::make(HttpError::NetworkConnectionLost).description,
               "The network connection was lost.");
-    EXPECT_EQ(HttpError::make(HttpError::HTTPTooManyRedirects).description,
-              "too many HTTP redirects");
+    EXPECT_EQ(HttpError::make(HttpError::HTTPTooManyRedirects).description, "too many HTTP redirects");
     EXPECT_EQ(HttpError::make(HttpError::NotConnectedToInternet).description,
               "The Internet connection appears to be offline.");
     EXPECT_EQ(HttpError::make(HttpError::Cancelled).description, "cancelled");
@@ -48,21 +47,18 @@ TEST(HttpTypes, ErrorsCarryThePlatformTexts) {
 
 TEST(CurlErrorMapping, TransportFailuresBecomeURLErrors) {
     EXPECT_EQ(CurlError::toHttpError(CURLE_OPERATION_TIMEDOUT, 0).code, HttpError::TimedOut);
-    EXPECT_EQ(CurlError::toHttpError(CURLE_COULDNT_RESOLVE_HOST, 0).code,
-              HttpError::CannotFindHost);
+    EXPECT_EQ(CurlError::toHttpError(CURLE_COULDNT_RESOLVE_HOST, 0).code, HttpError::CannotFindHost);
     EXPECT_EQ(CurlError::toHttpError(CURLE_COULDNT_CONNECT, ECONNREFUSED).code,
               HttpError::CannotConnectToHost);
     EXPECT_EQ(CurlError::toHttpError(CURLE_COULDNT_CONNECT, ENETUNREACH).code,
               HttpError::NotConnectedToInternet);
     EXPECT_EQ(CurlError::toHttpError(CURLE_RECV_ERROR, 0).code, HttpError::NetworkConnectionLost);
-    EXPECT_EQ(CurlError::toHttpError(CURLE_GOT_NOTHING, 0).code,
-              HttpError::NetworkConnectionLost);
-    EXPECT_EQ(CurlError::toHttpError(CURLE_TOO_MANY_REDIRECTS, 0).code,
-              HttpError::HTTPTooManyRedirects);
+    EXPECT_EQ(CurlError::toHttpError(CURLE_GOT_NOTHING, 0).code, HttpError::NetworkConnectionLost);
+    EXPECT_EQ(CurlError::toHttpError(CURLE_TOO_MANY_REDIRECTS, 0).code, HttpError::HTTPTooManyRedirects);
     EXPECT_EQ(CurlError::toHttpError(CURLE_URL_MALFORMAT, 0).code, HttpError::BadURL);
     EXPECT_EQ(CurlError::toHttpError(CURLE_PEER_FAILED_VERIFICATION, 0).code,
               HttpError::SecureConnectionFailed);
     EXPECT_EQ(CurlError::toHttpError(CURLE_WRITE_ERROR, 0).code, HttpError::Unknown);
 }
 
-} // namespace
+}  // namespace

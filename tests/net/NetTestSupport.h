@@ -11,8 +11,8 @@
 #include <httplib.h>
 
 #include <arpa/inet.h>
-#include <poll.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -230,8 +230,7 @@ private:
             std::size_t start = request.find(' ') + 1;
             std::string body = request.substr(start, request.find(' ', start) - start);
             body.append(padding_, '.');
-            std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: " +
-                                std::to_string(body.size()) +
+            std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
                                 "\r\nConnection: close\r\n\r\n" + body;
             ::send(connection, reply.data(), reply.size(), MSG_NOSIGNAL);
         }
@@ -279,4 +278,4 @@ protected:
     }
 };
 
-} // namespace qelvo::testing
+}  // namespace qelvo::testing

@@ -52,4 +52,4 @@ private:
     std::thread::id* destroyedOn_ = nullptr;
 };
 
-} // namespace qelvo::testing
+}  // namespace qelvo::testing

@@ -64,8 +64,7 @@ TEST_F(URLConnectionTest, LoadsOnTheMainLoopAndLetsGoWhenDone) {
     EXPECT_TRUE(watched.lock()->isLoading());
     ASSERT_TRUE(mainLoop().runUntil([&] { return delegate->ended(); }, 20.0));
 
-    EXPECT_EQ(delegate->events,
-              (std::vector<std::string>{"response 200", "data page", "finish"}));
+    EXPECT_EQ(delegate->events, (std::vector<std::string>{"response 200", "data page", "finish"}));
     EXPECT_TRUE(watched.expired());
     EXPECT_EQ(delegate.use_count(), 1);
     EXPECT_EQ(mainLoop().pendingTimerCount(), 0u) << "the time-out went with the load";
@@ -124,9 +123,8 @@ TEST_F(URLConnectionTest, SecondResponseWithinOneLoadIsReportedAgain) {
     connection->deliverFinish();
     connection->deliverData("late");  // nothing arrives after the load ended
 
-    EXPECT_EQ(delegate->events, (std::vector<std::string>{"response 401", "data denied",
-                                                          "response 200", "data granted",
-                                                          "finish"}));
+    EXPECT_EQ(delegate->events, (std::vector<std::string>{"response 401", "data denied", "response 200",
+                                                          "data granted", "finish"}));
 }
 
 TEST_F(URLConnectionTest, CancelledConnectionIsSilentAndReleasesItsDelegate) {
@@ -151,10 +149,9 @@ TEST_F(URLConnectionTest, CancelledConnectionIsSilentAndReleasesItsDelegate) {
 TEST_F(URLConnectionTest, RefusedConnectionFails) {
     auto delegate = std::make_shared<RecordingConnectionDelegate>();
     URLConnection::connectionWithRequest(
-        requestFor("http://127.0.0.1:" + std::to_string(qelvo::testing::closedPort()) + "/"),
-        delegate);
+        requestFor("http://127.0.0.1:" + std::to_string(qelvo::testing::closedPort()) + "/"), delegate);
     ASSERT_TRUE(mainLoop().runUntil([&] { return delegate->ended(); }, 20.0));
     EXPECT_EQ(delegate->events, std::vector<std::string>{"fail -1004"});
 }
 
-} // namespace
+}  // namespace

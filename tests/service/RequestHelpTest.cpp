@@ -79,8 +79,9 @@ TEST_F(RequestHelpTest, PostsTheBodyUnchangedWithOnlyTheFormContentType) {
     FakeService service;
     const std::string body = "mode=7&searchKey=税务 & 发票=一&nowPage=1&pageSize=10";
     std::optional<std::string> reply;
-    help->requestWithUrl(service.url(), body, [&](const std::string& r) { reply = r; },
-                         [](const HttpError&) { FAIL() << "no failure expected"; });
+    help->requestWithUrl(
+        service.url(), body, [&](const std::string& r) { reply = r; },
+        [](const HttpError&) { FAIL() << "no failure expected"; });
     EXPECT_TRUE(help->running());
     ASSERT_TRUE(mainLoop().runUntil([&] { return reply.has_value(); }, 20.0));
 
@@ -94,24 +95,23 @@ TEST_F(RequestHelpTest, PostsTheBodyUnchangedWithOnlyTheFormContentType) {
 TEST_F(RequestHelpTest, RequestWhileBusyIsDroppedWithoutAnyCallback) {
     FakeService service;
     std::vector<std::string> calls;
-    help->requestWithUrl(service.url(), "mode=2",
-                         [&](const std::string& r) { calls.push_back("first " + echoOf(r)); },
-                         [&](const HttpError&) { calls.push_back("first failed"); });
-    help->requestWithUrl(service.url(), "mode=6",
-                         [&](const std::string&) { calls.push_back("second"); },
-                         [&](const HttpError&) { calls.push_back("second failed"); });
+    help->requestWithUrl(
+        service.url(), "mode=2", [&](const std::string& r) { calls.push_back("first " + echoOf(r)); },
+        [&](const HttpError&) { calls.push_back("first failed"); });
+    help->requestWithUrl(
+        service.url(), "mode=6", [&](const std::string&) { calls.push_back("second"); },
+        [&](const HttpError&) { calls.push_back("second failed"); });
     ASSERT_TRUE(mainLoop().runUntil([&] { return !calls.empty(); }, 20.0));
 
     // A later request on the same transport shows what the service was sent before.
-    help->requestWithUrl(service.url(), "mode=3&nowPage=1&pageSize=10",
-                         [&](const std::string& r) { calls.push_back("third " + echoOf(r)); },
-                         [&](const HttpError&) { calls.push_back("third failed"); });
+    help->requestWithUrl(
+        service.url(), "mode=3&nowPage=1&pageSize=10",
+        [&](const std::string& r) { calls.push_back("third " + echoOf(r)); },
+        [&](const HttpError&) { calls.push_back("third failed"); });
     ASSERT_TRUE(mainLoop().runUntil([&] { return calls.size() == 2; }, 20.0));
 
-    EXPECT_EQ(calls, (std::vector<std::string>{"first mode=2",
-                                               "third mode=3&nowPage=1&pageSize=10"}));
-    EXPECT_EQ(service.bodies(),
-              (std::vector<std::string>{"mode=2", "mode=3&nowPage=1&pageSize=10"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"first mode=2", "third mode=3&nowPage=1&pageSize=10"}));
+    EXPECT_EQ(service.bodies(), (std::vector<std::string>{"mode=2", "mode=3&nowPage=1&pageSize=10"}));
 }
 
 TEST_F(RequestHelpTest, CompletionMayStartTheNextRequestOnTheSameTransport) {
@@ -130,16 +130,17 @@ TEST_F(RequestHelpTest, CompletionMayStartTheNextRequestOnTheSameTransport) {
         },
         [&](const HttpError&) { pages.push_back("failed"); });
     ASSERT_TRUE(mainLoop().runUntil([&] { return pages.size() == 2; }, 20.0));
-    EXPECT_EQ(pages, (std::vector<std::string>{"mode=3&nowPage=1&pageSize=10",
-                                               "mode=3&nowPage=2&pageSize=10"}));
+    EXPECT_EQ(pages,
+              (std::vector<std::string>{"mode=3&nowPage=1&pageSize=10", "mode=3&nowPage=2&pageSize=10"}));
 }
 
 TEST_F(RequestHelpTest, ServerErrorPageReachesCompletionAndFailsTheReplyTest) {
     FakeService service;
     std::optional<std::string> reply;
     bool failed = false;
-    help->requestWithUrl(service.url(), "mode=500", [&](const std::string& r) { reply = r; },
-                         [&](const HttpError&) { failed = true; });
+    help->requestWithUrl(
+        service.url(), "mode=500", [&](const std::string& r) { reply = r; },
+        [&](const HttpError&) { failed = true; });
     ASSERT_TRUE(mainLoop().runUntil([&] { return reply.has_value() || failed; }, 20.0));
     ASSERT_TRUE(reply.has_value());
     EXPECT_EQ(*reply, "<html><body>Server Error</body></html>");
@@ -166,8 +167,8 @@ TEST_F(RequestHelpTest, SilentServiceTimesOutAfterTwentySeconds) {
     auto clock = useManualClock();
     qelvo::testing::SilentServer silent;
     std::optional<HttpError> error;
-    help->requestWithUrl(silent.url(kPath), "mode=2", [](const std::string&) {},
-                         [&](const HttpError& e) { error = e; });
+    help->requestWithUrl(
+        silent.url(kPath), "mode=2", [](const std::string&) {}, [&](const HttpError& e) { error = e; });
     clock->advance(19.5);
     EXPECT_FALSE(error.has_value());
     EXPECT_TRUE(help->running());
@@ -181,8 +182,8 @@ TEST_F(RequestHelpTest, OnlyTheBodyAfterTheLastResponseIsDelivered) {
     useManualClock();
     qelvo::testing::SilentServer silent;
     std::optional<std::string> reply;
-    help->requestWithUrl(silent.url(kPath), "mode=2", [&](const std::string& r) { reply = r; },
-                         [](const HttpError&) {});
+    help->requestWithUrl(
+        silent.url(kPath), "mode=2", [&](const std::string& r) { reply = r; }, [](const HttpError&) {});
     std::shared_ptr<platform::URLConnection> connection = help->connection();
     ASSERT_NE(connection, nullptr);
 
@@ -203,14 +204,14 @@ TEST_F(RequestHelpTest, ClearingRunningByHandAbandonsTheLoadInFlight) {
     useManualClock();
     qelvo::testing::SilentServer silent;
     std::vector<std::string> calls;
-    help->requestWithUrl(silent.url(kPath), "mode=2",
-                         [&](const std::string&) { calls.push_back("old done"); },
-                         [&](const HttpError&) { calls.push_back("old failed"); });
+    help->requestWithUrl(
+        silent.url(kPath), "mode=2", [&](const std::string&) { calls.push_back("old done"); },
+        [&](const HttpError&) { calls.push_back("old failed"); });
     std::shared_ptr<platform::URLConnection> old = help->connection();
     help->setRunning(false);
-    help->requestWithUrl(silent.url(kPath), "mode=6",
-                         [&](const std::string& r) { calls.push_back("new " + r); },
-                         [&](const HttpError&) { calls.push_back("new failed"); });
+    help->requestWithUrl(
+        silent.url(kPath), "mode=6", [&](const std::string& r) { calls.push_back("new " + r); },
+        [&](const HttpError&) { calls.push_back("new failed"); });
     EXPECT_FALSE(old->isLoading());
     old->deliverData("stale");  // a late event of the abandoned load changes nothing
 
@@ -270,4 +271,4 @@ TEST_F(RequestHelpTest, FinishedRequestReleasesBothCallbacksOfItsScreen) {
     EXPECT_EQ(transport.use_count(), 1);
 }
 
-} // namespace
+}  // namespace

@@ -19,8 +19,7 @@ TEST(ServiceOperations, BodiesAreExactlyWhatTheServiceExpects) {
     EXPECT_EQ(ServiceOperations::courseCategories(3), "mode=3&nowPage=3&pageSize=10");
     EXPECT_EQ(ServiceOperations::categoryCourses("c17", 1), "mode=5&id=c17&nowPage=1&pageSize=10");
     EXPECT_EQ(ServiceOperations::newsChannels(), "mode=4&categoryId=&nowPage=1&pageSize=10");
-    EXPECT_EQ(ServiceOperations::channelArticles("42", 2),
-              "mode=4&categoryId=42&nowPage=2&pageSize=10");
+    EXPECT_EQ(ServiceOperations::channelArticles("42", 2), "mode=4&categoryId=42&nowPage=2&pageSize=10");
     EXPECT_EQ(ServiceOperations::searchKeys(), "mode=6");
     EXPECT_EQ(ServiceOperations::searchInCategory("个税", "9", 1),
               "mode=7&searchKey=个税&searchId=9&nowPage=1&pageSize=10");
@@ -30,8 +29,7 @@ TEST(ServiceOperations, BodiesAreExactlyWhatTheServiceExpects) {
 }
 
 TEST(ServiceOperations, ValuesAreInsertedWithoutEscaping) {
-    EXPECT_EQ(ServiceOperations::login("a&b=c", "x y%20"),
-              "mode=8&userName=a&b=c&password=x y%20");
+    EXPECT_EQ(ServiceOperations::login("a&b=c", "x y%20"), "mode=8&userName=a&b=c&password=x y%20");
     EXPECT_EQ(ServiceOperations::feedback("li", "1+1=2 & more"),
               "mode=kym8.7&userId=li&content=1+1=2 & more");
 }
@@ -75,8 +73,7 @@ TEST_F(ServiceEndpointTest, FlagWinsOverEnvironment) {
     setenv(ServiceEndpoint::kHostEnvironmentVariable, "10.0.0.5:81", 1);
     EXPECT_EQ(ServiceEndpoint::host(), "10.0.0.5:81");
     ServiceEndpoint::setHost("service.example:9000");
-    EXPECT_EQ(ServiceEndpoint::serviceUrl(),
-              "http://service.example:9000/wcm/qelvo/app/index.aspx");
+    EXPECT_EQ(ServiceEndpoint::serviceUrl(), "http://service.example:9000/wcm/qelvo/app/index.aspx");
 }
 
 // NOLINTEND(concurrency-mt-unsafe)
@@ -84,8 +81,7 @@ TEST_F(ServiceEndpointTest, FlagWinsOverEnvironment) {
 TEST_F(ServiceEndpointTest, ServicePagesLiveOnTheSameHost) {
     ServiceEndpoint::setHost("h:1");
     EXPECT_EQ(ServiceEndpoint::feedbackPageUrl(""), "http://h:1/wcm/qelvo/app/yijian.aspx");
-    EXPECT_EQ(ServiceEndpoint::feedbackPageUrl("u7"),
-              "http://h:1/wcm/qelvo/app/yijian.aspx?userId=u7");
+    EXPECT_EQ(ServiceEndpoint::feedbackPageUrl("u7"), "http://h:1/wcm/qelvo/app/yijian.aspx?userId=u7");
     EXPECT_EQ(ServiceEndpoint::aboutPageUrl(), "http://h:1/wcm/qelvo/app/GuanYuWoMen.aspx");
     EXPECT_EQ(ServiceEndpoint::contactPageUrl(), "http://h:1/wcm/qelvo/app/LianXiWoMen.aspx");
 }
@@ -106,8 +102,8 @@ TEST(ServiceReply, BodiesThatAreNoObjectYieldNothing) {
 }
 
 TEST(ServiceReply, PagingFieldsFollowTheServiceConvention) {
-    auto reply = *ServiceReply::parse(
-        R"({"result":"0","nowPage":"2","hasNext":"true","dataList":[{"id":"1"}]})");
+    auto reply =
+        *ServiceReply::parse(R"({"result":"0","nowPage":"2","hasNext":"true","dataList":[{"id":"1"}]})");
     EXPECT_EQ(ServiceReply::nowPage(reply), 2);
     EXPECT_TRUE(ServiceReply::hasNext(reply));
     ASSERT_NE(ServiceReply::dataList(reply), nullptr);
@@ -120,4 +116,4 @@ TEST(ServiceReply, PagingFieldsFollowTheServiceConvention) {
     EXPECT_FALSE(ServiceReply::hasNext(*ServiceReply::parse(R"({"hasNext":true})")));
 }
 
-} // namespace
+}  // namespace

@@ -18,9 +18,8 @@ protected:
     // Stores a moment the given number of seconds before the clock's now, as the
     // screens store it (local time), so the test holds in any time zone.
     void storeSecondsAgo(double seconds) {
-        const auto moment = clock_->wallNow() -
-                            std::chrono::duration_cast<platform::Clock::Date::duration>(
-                                std::chrono::duration<double>(seconds));
+        const auto moment = clock_->wallNow() - std::chrono::duration_cast<platform::Clock::Date::duration>(
+                                                    std::chrono::duration<double>(seconds));
         platform::UserDefaults::standard().setObject(
             platform::DateFormatter("yyyy-MM-dd HH:mm:ss").stringFromDate(moment), kKey);
     }
@@ -75,10 +74,12 @@ TEST_F(CacheFreshnessTest, UnparsableAndFutureMomentsFetch) {
 TEST_F(CacheFreshnessTest, TheMomentIsStoredAsLocalTimeAndWrittenThrough) {
     CacheFreshness::markRefreshed("newsCateID12");
 
-    const std::string expected = platform::DateFormatter("yyyy-MM-dd HH:mm:ss").stringFromDate(clock_->wallNow());
+    const std::string expected =
+        platform::DateFormatter("yyyy-MM-dd HH:mm:ss").stringFromDate(clock_->wallNow());
     EXPECT_EQ(platform::UserDefaults::standard().stringForKey("newsCateID12"), expected);
 
-    const auto onDisk = platform::PropertyList::read(platform::Container::shared().preferences() + "/qelvo.plist");
+    const auto onDisk =
+        platform::PropertyList::read(platform::Container::shared().preferences() + "/qelvo.plist");
     ASSERT_TRUE(onDisk.has_value());
     EXPECT_EQ(onDisk->value("newsCateID12", std::string()), expected);
 }
@@ -109,4 +110,3 @@ TEST_F(CachedReplyTest, ABodyThatIsNotUtf8WritesNoFile) {
     EXPECT_FALSE(CacheFreshness::writeCachedReply("mode6.plist", notText));
     EXPECT_EQ(CacheFreshness::readCachedReply("mode6.plist"), "{\"result\":\"0\"}");
 }
-

@@ -25,7 +25,8 @@ TEST_F(CommonHelperPathsTest, DownloadFoldersAreCreatedUnderDocuments) {
 
     const auto folders = CommonHelper::getTargetFloderPathWithBasepath("Other", {"a", "b/c"});
     EXPECT_EQ(folders, (std::vector<std::string>{documents() + "/Other/a", documents() + "/Other/b/c"}));
-    for (const auto& folder : folders) EXPECT_TRUE(CommonHelper::isExistFile(folder));
+    for (const auto& folder : folders)
+        EXPECT_TRUE(CommonHelper::isExistFile(folder));
     EXPECT_FALSE(CommonHelper::isExistFile(documents() + "/Other/d"));
 }
 
@@ -37,8 +38,8 @@ TEST_F(CommonHelperPathsTest, FinishedFilesAreListedUntilAFolderIsMissing) {
     ASSERT_TRUE(FileSystem::writeFileAtomically(more + "/empty.mp4", ""));
     ASSERT_TRUE(FileSystem::writeFileAtomically(after + "/never.mp4", "v"));
 
-    const auto records = CommonHelper::getAllFinishFilesListWithPatharr(
-        {mp4, more, documents() + "/DownLoad/missing", after});
+    const auto records =
+        CommonHelper::getAllFinishFilesListWithPatharr({mp4, more, documents() + "/DownLoad/missing", after});
 
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0]->fileName(), "123.mp4");
@@ -155,9 +156,10 @@ TEST_F(CommonHelperDiskTest, DiskFiguresAreSinglePrecisionBytesOfTheDocumentsVol
 
     const auto lines = logLines();
     ASSERT_FALSE(lines.empty());
-    EXPECT_TRUE(std::regex_match(lines.back(),
-                                 std::regex(R"(Memory Capacity of \d+ MiB with \d+ MiB Free memory available\.)")));
-    EXPECT_NE(lines.back().find("Memory Capacity of " + std::to_string(total / 1048576) + " MiB"), std::string::npos);
+    EXPECT_TRUE(std::regex_match(
+        lines.back(), std::regex(R"(Memory Capacity of \d+ MiB with \d+ MiB Free memory available\.)")));
+    EXPECT_NE(lines.back().find("Memory Capacity of " + std::to_string(total / 1048576) + " MiB"),
+              std::string::npos);
 }
 
 TEST_F(CommonHelperDiskTest, DiskSpaceInfoShowsFreeThenTotalGigabytes) {

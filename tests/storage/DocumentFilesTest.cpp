@@ -81,4 +81,3 @@ TEST_F(DocumentFilesTest, DeleteCacheFileEmptiesTheCachesFolderOnly) {
     EXPECT_TRUE(FileSystem::exists(documents() + "/collection.plist"));
     EXPECT_TRUE(logged("cachePath is: " + cache));
 }
-

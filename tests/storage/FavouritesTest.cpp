@@ -22,11 +22,12 @@ Value course(const std::string& id, const std::string& title = "小微企业所�
 
 std::vector<std::string> ids(const Value& favourites) {
     std::vector<std::string> out;
-    for (const auto& item : favourites) out.push_back(item.at("id").get<std::string>());
+    for (const auto& item : favourites)
+        out.push_back(item.at("id").get<std::string>());
     return out;
 }
 
-} // namespace
+}  // namespace
 
 class FavouritesTest : public StorageTest {
 protected:

@@ -20,7 +20,7 @@ FileModel addedRecord() {
     return record;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FileModelTest, ANewRecordHasNothingSetAndNoFlag) {
     const FileModel record;
@@ -37,9 +37,12 @@ TEST(FileModelTest, ANewRecordHasNothingSetAndNoFlag) {
 
 TEST(FileModelTest, RecordFileGrowsWithWhatTheDownloadHasLearnt) {
     FileModel record = addedRecord();
-    const Value beforeResponse{{"byname", "增值税申报"}, {"filename", "123"},
+    const Value beforeResponse{{"byname", "增值税申报"},
+                               {"filename", "123"},
                                {"fileurl", "http://127.0.0.1:8080/video/123.mp4"},
-                               {"time", "03-15 09:30:00"}, {"basepath", "DownLoad"}, {"tarpath", "mp4"}};
+                               {"time", "03-15 09:30:00"},
+                               {"basepath", "DownLoad"},
+                               {"tarpath", "mp4"}};
     EXPECT_EQ(record.recordDictionary("DownLoad", "mp4"), beforeResponse);
 
     record.setFileSize("1572864");
@@ -71,9 +74,11 @@ TEST(FileModelTest, AnUnknownValueDoesNotCostTheRecordItsLaterFields) {
 TEST(FileModelTest, FinishedEntryNamesTheFinishedFile) {
     FileModel record = addedRecord();
     record.setFileSize("1572864");
-    EXPECT_EQ(record.finishedEntryDictionary(),
-              (Value{{"filename", "123"}, {"time", "03-15 09:30:00"}, {"filesize", "1572864"},
-                     {"filepath", "/home/Documents/DownLoad/mp4/123.mp4"}, {"byname", "增值税申报"}}));
+    EXPECT_EQ(record.finishedEntryDictionary(), (Value{{"filename", "123"},
+                                                       {"time", "03-15 09:30:00"},
+                                                       {"filesize", "1572864"},
+                                                       {"filepath", "/home/Documents/DownLoad/mp4/123.mp4"},
+                                                       {"byname", "增值税申报"}}));
 
     // A download whose size never arrived still keeps its path and name.
     record.setFileSize(std::nullopt);

@@ -8,15 +8,18 @@ using platform::Value;
 
 namespace {
 
-Value entry(const std::string& title) { return Value{{"title", title}}; }
+Value entry(const std::string& title) {
+    return Value{{"title", title}};
+}
 
 std::vector<std::string> titles(const Value& history) {
     std::vector<std::string> out;
-    for (const auto& item : history) out.push_back(item.at("title").get<std::string>());
+    for (const auto& item : history)
+        out.push_back(item.at("title").get<std::string>());
     return out;
 }
 
-} // namespace
+}  // namespace
 
 using SearchHistoryTest = StorageTest;
 

@@ -14,9 +14,11 @@ namespace {
 
 const std::string kGarbage = "<?xml version=\"1.0\"?><plist><array><dict><key>id</key>";
 
-Value course(const std::string& id) { return Value{{"id", id}, {"title", "税务筹划"}}; }
+Value course(const std::string& id) {
+    return Value{{"id", id}, {"title", "税务筹划"}};
+}
 
-} // namespace
+}  // namespace
 
 // A favourites or history file that is there but cannot be read must survive the
 // next write: it is kept under another name before the new file is written.
@@ -67,7 +69,8 @@ TEST_F(UnreadableStoreTest, EarlierKeptCopiesAreNeverOverwritten) {
     ASSERT_EQ(kept.size(), 2u);
     std::vector<std::string> contents;
     contents.reserve(kept.size());
-    for (const auto& name : kept) contents.push_back(*FileSystem::readFile(path(name)));
+    for (const auto& name : kept)
+        contents.push_back(*FileSystem::readFile(path(name)));
     std::sort(contents.begin(), contents.end());
     EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
     EXPECT_EQ(FileManagerUtil::getHistorySearchArray(), Value::array({Value{{"title", "b"}}}));

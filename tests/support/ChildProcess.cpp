@@ -1,12 +1,12 @@
 #include "tests/support/ChildProcess.h"
 
-#include <csignal>
 #include <fcntl.h>
-#include <fstream>
 #include <poll.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
+#include <fstream>
+#include <sstream>
 
 namespace qelvo::test {
 
@@ -14,7 +14,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     int fds[2];
     if (argv.empty() || ::pipe2(fds, O_CLOEXEC) != 0) return;
     std::vector<char*> args;
-    for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    for (const auto& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     pid_ = ::fork();
     if (pid_ == 0) {
@@ -51,7 +52,8 @@ void ChildProcess::readAvailable(int timeoutMs) {
 bool ChildProcess::waitForOutput(const std::string& text, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (output_.find(text) == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || outputFd_ < 0) return output_.find(text) != std::string::npos;
         readAvailable(static_cast<int>(left.count()));
     }
@@ -96,4 +98,4 @@ double ChildProcess::cpuSeconds() const {
     return static_cast<double>(utime + stime) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
-} // namespace qelvo::test
+}  // namespace qelvo::test

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <sys/types.h>
 #include <chrono>
 #include <string>
 #include <vector>
-#include <sys/types.h>
 
 namespace qelvo::test {
 
@@ -36,4 +36,4 @@ private:
     bool exited_ = false;
 };
 
-} // namespace qelvo::test
+}  // namespace qelvo::test

@@ -3,9 +3,9 @@
 #include "platform/foundation/Container.h"
 #include "platform/foundation/UserDefaults.h"
 
+#include <unistd.h>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace qelvo::test {
 
@@ -31,4 +31,4 @@ private:
     std::string path_;
 };
 
-} // namespace qelvo::test
+}  // namespace qelvo::test
