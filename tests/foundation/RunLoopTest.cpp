@@ -1,9 +1,9 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
+#include "tests/support/CpuTime.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -23,13 +23,6 @@ protected:
     RunLoop loop;
     std::shared_ptr<ManualClock> clock;
 };
-
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 TEST_F(RunLoopTest, TimersFireInDeadlineOrderAsTheClockAdvances) {
     std::vector<std::string> fired;
@@ -145,9 +138,9 @@ TEST(RunLoopRealClock, AnIdleLoopAndIdleQueuesUseNoCpu) {
     // A far timer keeps the loop waiting on a deadline rather than forever.
     loop.post([&] { loop.schedule(3600, [] {}); });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const double before = processCpuSeconds();
+    const double before = qelvo::test::processCpuSeconds();
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    const double used = processCpuSeconds() - before;
+    const double used = qelvo::test::processCpuSeconds() - before;
     loop.stop();
     loopThread.join();
     // A polling loop would burn most of the second; a sleeping one a few microseconds.

@@ -1,11 +1,10 @@
 #include "platform/net/HttpSession.h"
+#include "tests/support/CpuTime.h"
 
 #include "tests/net/NetTestSupport.h"
 #include "tests/net/RecordingTaskDelegate.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 #include <atomic>
 #include <chrono>
@@ -346,13 +345,6 @@ TEST_F(HttpSessionTest, ManyConcurrentTransfersEachGetTheirOwnBody) {
     EXPECT_EQ(HttpSession::shared().activeTransferCount(), 0u);
 }
 
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 TEST_F(HttpSessionTest, IdleNetworkThreadDoesNotPoll) {
     {
         LoopbackServer server;
@@ -364,9 +356,9 @@ TEST_F(HttpSessionTest, IdleNetworkThreadDoesNotPoll) {
         ASSERT_TRUE(waitForEnd(*delegate));
     }
     // The network thread now exists and has nothing in flight.
-    const double before = processCpuSeconds();
+    const double before = qelvo::test::processCpuSeconds();
     mainLoop().runUntil([] { return false; }, 1.0);
-    const double used = processCpuSeconds() - before;
+    const double used = qelvo::test::processCpuSeconds() - before;
     // Waking even once a millisecond would cost about 25 ms here; sleeping costs a
     // few (the loop's own short naps).
     EXPECT_LT(used, 0.02) << "CPU seconds used by an idle second";
