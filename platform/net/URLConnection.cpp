@@ -94,50 +94,36 @@ void URLConnection::restartTimeout() {
 }
 
 void URLConnection::deliverResponse(const HttpResponse& response) {
-    if (!loading_) {
-        return;
-    }
-    restartTimeout();
-    std::shared_ptr<URLConnectionDelegate> delegate = delegate_;
-    std::shared_ptr<URLConnection> self = shared_from_this();
-    if (delegate) {
-        delegate->didReceiveResponse(*this, response);
-    }
+    deliver(false, [&](URLConnectionDelegate& delegate) { delegate.didReceiveResponse(*this, response); });
 }
 
 void URLConnection::deliverData(std::string_view data) {
-    if (!loading_) {
-        return;
-    }
-    restartTimeout();
-    std::shared_ptr<URLConnectionDelegate> delegate = delegate_;
-    std::shared_ptr<URLConnection> self = shared_from_this();
-    if (delegate) {
-        delegate->didReceiveData(*this, data);
-    }
+    deliver(false, [&](URLConnectionDelegate& delegate) { delegate.didReceiveData(*this, data); });
 }
 
 void URLConnection::deliverFinish() {
-    if (!loading_) {
-        return;
-    }
-    std::shared_ptr<URLConnectionDelegate> delegate = delegate_;
-    std::shared_ptr<URLConnection> self = shared_from_this();
-    finish();
-    if (delegate) {
-        delegate->connectionDidFinishLoading(*this);
-    }
+    deliver(true, [&](URLConnectionDelegate& delegate) { delegate.connectionDidFinishLoading(*this); });
 }
 
 void URLConnection::deliverFailure(const HttpError& error) {
+    deliver(true, [&](URLConnectionDelegate& delegate) { delegate.didFailWithError(*this, error); });
+}
+
+void URLConnection::deliver(bool endsLoad, const std::function<void(URLConnectionDelegate&)>& call) {
     if (!loading_) {
         return;
     }
+    // The delegate and this connection stay alive through the call even when the
+    // load ends here or the delegate lets go of the connection.
     std::shared_ptr<URLConnectionDelegate> delegate = delegate_;
     std::shared_ptr<URLConnection> self = shared_from_this();
-    finish();
+    if (endsLoad) {
+        finish();
+    } else {
+        restartTimeout();
+    }
     if (delegate) {
-        delegate->didFailWithError(*this, error);
+        call(*delegate);
     }
 }
 

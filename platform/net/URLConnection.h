@@ -3,6 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/HttpSession.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,8 @@ private:
     void start();
     void restartTimeout();
     void finish();
+    // Hands one event to the delegate; an event that ends the load finishes it first.
+    void deliver(bool endsLoad, const std::function<void(URLConnectionDelegate&)>& call);
 
     URLRequest request_;
     std::shared_ptr<URLConnectionDelegate> delegate_;
