@@ -1,0 +1,52 @@
+#include "platform/ui/TabBarButton.h"
+
+namespace platform {
+namespace {
+
+const Color kSelectedTitle = Color::white();
+const Color kNormalTitle = Color::white(0.6);
+
+}  // namespace
+
+TabBarButton::TabBarButton(std::shared_ptr<TabBarItem> item, int index)
+    : item_(std::move(item)), index_(index), imageView_(View::create<ImageView>()), titleLabel_(View::create<Label>()) {
+    imageView_->setContentMode(ContentMode::Center);
+    titleLabel_->setFont(Font::systemFont(10));
+    titleLabel_->setTextAlignment(TextAlignment::Center);
+    addSubview(imageView_);
+    addSubview(titleLabel_);
+    refresh();
+}
+
+void TabBarButton::setSelected(bool selected) {
+    Control::setSelected(selected);
+    refresh();
+}
+
+std::shared_ptr<Image> TabBarButton::displayedImage() const {
+    auto finished = isSelected() ? item_->finishedSelectedImage() : item_->finishedUnselectedImage();
+    return finished ? finished : item_->image();
+}
+
+void TabBarButton::refresh() {
+    imageView_->setImage(displayedImage());
+    titleLabel_->setText(item_->title());
+    titleLabel_->setTextColor(isSelected() ? kSelectedTitle : kNormalTitle);
+    layoutSubviews();
+}
+
+void TabBarButton::layoutSubviews() {
+    double width = frame().width();
+    imageView_->setFrame(Rect::make(0, 4, width, 30));
+    titleLabel_->setFrame(Rect::make(0, 34, width, 13));
+}
+
+Value TabBarButton::screenEntry() const {
+    Value entry{{"kind", "tab"}, {"text", item_->title()}, {"selected", isSelected()}, {"tag", item_->tag()}};
+    if (auto image = displayedImage()) {
+        entry["image"] = image->source();
+    }
+    return entry;
+}
+
+}  // namespace platform
