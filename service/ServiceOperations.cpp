@@ -54,8 +54,22 @@ std::string ServiceOperations::feedback(const std::string& userId, const std::st
     return fmt::format("mode=kym8.7&userId={}&content={}", userId, content);
 }
 
+std::string ServiceOperations::loggableBody(const std::string& body) {
+    // The login body ends with the password exactly as typed (it may hold "&"), so
+    // everything after its key is masked: the log is readable through the device API.
+    static const std::string kPasswordKey = "&password=";
+    if (body.rfind("mode=8&", 0) != 0) {
+        return body;
+    }
+    auto at = body.find(kPasswordKey);
+    if (at == std::string::npos) {
+        return body;
+    }
+    return body.substr(0, at + kPasswordKey.size()) + "******";
+}
+
 void ServiceOperations::logPost(const std::string& body) {
-    platform::logf("postStr is: {}", body);
+    platform::logf("postStr is: {}", loggableBody(body));
 }
 
 void ServiceOperations::send(RequestHelp& transport, const std::string& body,

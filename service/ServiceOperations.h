@@ -34,8 +34,11 @@ public:
     // "mode=kym8.7": feedback; `userId` carries the user's name, or is empty.
     static std::string feedback(const std::string& userId, const std::string& content);
 
-    // Logs the body as every request is logged: "postStr is: " and the body.
+    // Logs the body as every request is logged: "postStr is: " and the body, with a
+    // login's password masked.
     static void logPost(const std::string& body);
+    // The body as the log shows it: a login's password becomes "******".
+    static std::string loggableBody(const std::string& body);
     // Logs `body` and posts it to the service endpoint through `transport`.
     static void send(RequestHelp& transport, const std::string& body,
                      RequestHelp::CompleteBlock completeBlock, RequestHelp::ErrorBlock errorBlock);

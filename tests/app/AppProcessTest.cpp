@@ -33,7 +33,7 @@ TEST(LaunchOptionsTest, FlagsAreReadAndBadValuesAreRefusedWithAMessage) {
     EXPECT_EQ(defaults.systemVersion, "7.1");
 
     for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"--device-port", "70000"}, {"--system-version", "seven"}, {"--no-such-flag"}}) {
+             {"--device-port", "70000"}, {"--device-port", "-1"}, {"--system-version", "seven"}, {"--no-such-flag"}}) {
         const auto refused = parse(bad);
         ASSERT_TRUE(refused.exitCode.has_value()) << bad[0];
         EXPECT_NE(*refused.exitCode, 0);
@@ -46,7 +46,7 @@ TEST(LaunchOptionsTest, FlagsAreReadAndBadValuesAreRefusedWithAMessage) {
 TEST(AppProcessTest, AnIdleAppUsesNoCpuAndEndsOnTermination) {
     qelvo::test::TempContainer container;
     qelvo::test::ChildProcess app(
-        {QELVO_APP_BIN, "--container", container.path(), "--service-host", "127.0.0.1:9"});
+        {QELVO_APP_BIN, "--container", container.path(), "--service-host", "127.0.0.1:9", "--device-port", "0"});
     ASSERT_TRUE(app.started());
     ASSERT_TRUE(app.waitForOutput("qelvo started", 10s)) << app.output();
     std::this_thread::sleep_for(300ms);  // let start-up work settle

@@ -43,6 +43,24 @@ TEST(ServiceOperations, PostedBodiesAreLogged) {
     EXPECT_EQ(lines, std::vector<std::string>{"postStr is: mode=2"});
 }
 
+// The log is readable by anyone on the machine through the device API: a login's
+// password (the rest of the body after its key, "&" included) never shows in it.
+TEST(ServiceOperations, TheLoggedLoginBodyMasksThePassword) {
+    EXPECT_EQ(ServiceOperations::loggableBody(ServiceOperations::login("zhang", "p@ss&word=1")),
+              "mode=8&userName=zhang&password=******");
+    EXPECT_EQ(ServiceOperations::loggableBody(ServiceOperations::login("a&password=b", "secret")),
+              "mode=8&userName=a&password=******");
+    EXPECT_EQ(ServiceOperations::loggableBody("mode=kym8.7&userId=x&content=&password=kept"),
+              "mode=kym8.7&userId=x&content=&password=kept");
+    platform::Log::shared().setEcho(false);
+    std::size_t from = platform::Log::shared().lineCount();
+    ServiceOperations::logPost(ServiceOperations::login("zhang", "hunter2"));
+    std::size_t next = 0;
+    auto lines = platform::Log::shared().linesFrom(from, &next);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].find("hunter2"), std::string::npos) << lines[0];
+}
+
 // These cases change the environment; no other thread reads it meanwhile.
 // NOLINTBEGIN(concurrency-mt-unsafe)
 class ServiceEndpointTest : public ::testing::Test {

@@ -1,0 +1,87 @@
+#pragma once
+
+// The app's shell in-process: a fake service on loopback, a temporary container,
+// the main loop on a manual clock (network replies still arrive in real time), and
+// the device operations to read and touch the screen as a person would.
+
+#include "app/AppDelegate.h"
+#include "app/LoginInstance.h"
+#include "platform/device/Device.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/image/Image.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Window.h"
+#include "service/ServiceEndpoint.h"
+#include "tests/net/NetTestSupport.h"
+#include "tests/support/TempContainer.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace qelvo::test {
+
+// The service endpoint: answers each operation (by its "mode=" value) with a fixed
+// reply, records the bodies, and can hold the replies of one operation back.
+class FakeService {
+public:
+    FakeService();
+    ~FakeService();
+
+    void reply(const std::string& mode, platform::Value body);
+    void hold(const std::string& mode);
+    void release();
+    std::vector<std::string> bodies() const;
+    std::size_t count(const std::string& mode) const;
+    std::string host() const { return "127.0.0.1:" + std::to_string(server_.port()); }
+
+private:
+    static std::string modeOf(const std::string& body);
+
+    qelvo::testing::LoopbackServer server_;
+    mutable std::mutex mutex_;
+    std::condition_variable released_;
+    std::map<std::string, platform::Value> replies_;
+    std::string held_;
+    std::vector<std::string> bodies_;
+};
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Launches the app with AppDelegate on that system version.
+    std::shared_ptr<AppDelegate> launch(const std::string& systemVersion = "7.1");
+    // Runs the main loop until `done` holds (network replies arrive in real time).
+    bool pump(const std::function<bool()>& done, double seconds = 5);
+    // Runs what is ready now.
+    void settle();
+    void advance(double seconds);
+
+    platform::Value screen();
+    std::vector<std::string> screens();
+    bool shows(const std::string& text);
+    platform::DeviceReply tapText(const std::string& text, int index = 0);
+    // The log lines written since the test began.
+    std::vector<std::string> logLines() const;
+    bool logged(const std::string& line) const;
+
+    std::unique_ptr<TempContainer> container;
+    std::shared_ptr<platform::ManualClock> clock;
+    FakeService service;
+    platform::Device device;
+    std::shared_ptr<AppDelegate> appDelegate;
+
+private:
+    std::size_t logStart_ = 0;
+};
+
+}  // namespace qelvo::test

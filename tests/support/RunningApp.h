@@ -1,0 +1,72 @@
+#pragma once
+
+#include "tests/support/ChildProcess.h"
+
+#include <nlohmann/json.hpp>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qelvo::test {
+
+// The answer of one device API call.
+struct DeviceAnswer {
+    int status = 0;  // 0 when the app did not answer at all
+    nlohmann::json body;
+};
+
+// The demo service and the app, each started on a free loopback port, and a client
+// of the app's device API. The app uses the given container folder, so a test can
+// restart it on the same state.
+class RunningApp {
+public:
+    struct Paths {
+        std::string appBinary;
+        std::string serviceBinary;
+        std::string serviceData;
+    };
+
+    RunningApp(Paths paths, std::string container, std::vector<std::string> extraAppArgs = {});
+    ~RunningApp();
+    RunningApp(const RunningApp&) = delete;
+    RunningApp& operator=(const RunningApp&) = delete;
+
+    bool ready() const { return devicePort_ > 0 && servicePort_ > 0; }
+    int servicePort() const { return servicePort_; }
+    int devicePort() const { return devicePort_; }
+    const std::string& failure() const { return failure_; }
+    std::string appOutput();
+
+    // Stops the app (SIGTERM) and starts it again on the same container and service.
+    bool restartApp();
+    // Ends the app through the device API; returns its exit status.
+    int quitApp();
+
+    DeviceAnswer get(const std::string& path);
+    DeviceAnswer post(const std::string& path, const nlohmann::json& body = nlohmann::json::object());
+    nlohmann::json screen();
+    // Polls the screen until `predicate` holds or `seconds` pass; the last screen read.
+    std::optional<nlohmann::json> waitForScreen(const std::function<bool(const nlohmann::json&)>& predicate,
+                                                double seconds = 10);
+    // True when some entry of the screen's views shows exactly `text`.
+    static bool showsText(const nlohmann::json& screen, const std::string& text);
+    // Requests the demo service has received, oldest first (its control API).
+    nlohmann::json serviceRequests();
+
+private:
+    bool startApp();
+
+    Paths paths_;
+    std::string container_;
+    std::vector<std::string> extraAppArgs_;
+    std::unique_ptr<ChildProcess> service_;
+    std::unique_ptr<ChildProcess> app_;
+    int servicePort_ = 0;
+    int devicePort_ = 0;
+    std::string failure_;
+};
+
+}  // namespace qelvo::test
