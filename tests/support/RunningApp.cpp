@@ -41,7 +41,7 @@ RunningApp::RunningApp(Paths paths, std::string container, std::vector<std::stri
 }
 
 RunningApp::~RunningApp() {
-    if (app_) {
+    if (app_ && !appEnded_) {
         app_->signal(SIGTERM);
         app_->waitForExit(5s);
     }
@@ -53,6 +53,7 @@ RunningApp::~RunningApp() {
 
 bool RunningApp::startApp() {
     devicePort_ = 0;
+    appEnded_ = false;
     std::vector<std::string> argv{paths_.appBinary,
                                   "--container",
                                   container_,
@@ -84,7 +85,7 @@ std::string RunningApp::appOutput() {
 }
 
 bool RunningApp::restartApp() {
-    if (app_) {
+    if (app_ && !appEnded_) {
         app_->signal(SIGTERM);
         if (app_->waitForExit(10s) != 0) {
             failure_ = "the app did not end cleanly: " + app_->output();
@@ -97,6 +98,7 @@ bool RunningApp::restartApp() {
 int RunningApp::quitApp() {
     post("/api/quit");
     int status = app_ ? app_->waitForExit(10s) : -1;
+    appEnded_ = status >= 0;
     return status;
 }
 

@@ -66,6 +66,7 @@ private:
     std::unique_ptr<ChildProcess> app_;
     int servicePort_ = 0;
     int devicePort_ = 0;
+    bool appEnded_ = false;
     std::string failure_;
 };
 
