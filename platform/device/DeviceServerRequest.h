@@ -1,0 +1,16 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace platform {
+
+// One HTTP request as the device server's routes see it.
+struct DeviceServerRequest {
+    std::string method;                        // "GET", "POST", ...
+    std::string path;                          // decoded, without the query
+    std::map<std::string, std::string> query;  // the first value of each parameter
+    std::string body;
+};
+
+}  // namespace platform
