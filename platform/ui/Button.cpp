@@ -151,10 +151,14 @@ void Button::refresh() {
     titleLabel_->setText(currentTitle());
     titleLabel_->setTextColor(currentTitleColor());
     imageView_->setImage(currentImage());
-    layoutSubviews();
+    layoutParts();
 }
 
 void Button::layoutSubviews() {
+    layoutParts();
+}
+
+void Button::layoutParts() {
     Rect content = Rect::make(contentInsets_.left, contentInsets_.top,
                               frame().width() - contentInsets_.left - contentInsets_.right,
                               frame().height() - contentInsets_.top - contentInsets_.bottom);

@@ -60,6 +60,7 @@ private:
     template <typename T>
     static const T* lookup(const std::map<unsigned, T>& table, unsigned state);
     void refresh();
+    void layoutParts();
 
     ButtonType type_;
     std::map<unsigned, std::string> titles_;

@@ -130,7 +130,7 @@ Size Font::sizeOfText(std::string_view text, Size constraint, int maxLines) cons
     for (const std::string& line : lines) {
         width = std::max(width, widthOfText(line));
     }
-    Size size{std::ceil(width), std::ceil(lines.size() * lineHeight())};
+    Size size{std::ceil(width), std::ceil(static_cast<double>(lines.size()) * lineHeight())};
     if (constraint.width > 0) {
         size.width = std::min(size.width, constraint.width);
     }

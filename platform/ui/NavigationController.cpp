@@ -112,8 +112,9 @@ void NavigationController::stackChanged() {
 
 void NavigationController::finishTransition() {
     transitionTimer_.cancel();
-    if (auto finish = std::move(pendingFinish_)) {
-        pendingFinish_ = nullptr;
+    std::function<void()> finish;
+    finish.swap(pendingFinish_);
+    if (finish) {
         finish();
     }
 }

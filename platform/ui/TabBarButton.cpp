@@ -32,10 +32,14 @@ void TabBarButton::refresh() {
     imageView_->setImage(displayedImage());
     titleLabel_->setText(item_->title());
     titleLabel_->setTextColor(isSelected() ? kSelectedTitle : kNormalTitle);
-    layoutSubviews();
+    layoutParts();
 }
 
 void TabBarButton::layoutSubviews() {
+    layoutParts();
+}
+
+void TabBarButton::layoutParts() {
     double width = frame().width();
     imageView_->setFrame(Rect::make(0, 4, width, 30));
     titleLabel_->setFrame(Rect::make(0, 34, width, 13));

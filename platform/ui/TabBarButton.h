@@ -27,6 +27,8 @@ public:
     Value screenEntry() const override;
 
 private:
+    void layoutParts();
+
     std::shared_ptr<TabBarItem> item_;
     int index_;
     std::shared_ptr<ImageView> imageView_;
