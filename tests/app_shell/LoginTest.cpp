@@ -83,9 +83,11 @@ TEST_F(LoginTest, EmptyFieldsAreRefusedWithAToastAndNothingIsSent) {
     EXPECT_TRUE(toastShown("请输入您的密码!"));
     typeInto("密码", " ");  // only a space: not trimmed, so it passes
     advance(2);
+    service.hold("8");
     submit();
     EXPECT_EQ(screen()["hud"], "正在登录...");
     EXPECT_TRUE(pump([&] { return service.count("8") == 1; }));
+    service.release();
     EXPECT_EQ(service.bodies().back(), "mode=8&userName=demo&password= ");
 }
 
