@@ -18,3 +18,7 @@ void ToastView::describe(platform::Value& node) const {
     Button::describe(node);
     node["toast"] = text();
 }
+
+platform::Value ToastView::screenEntry() const {
+    return platform::Value{{"kind", "toast"}, {"text", text()}};
+}

@@ -19,6 +19,8 @@ public:
     void setTextLabel(std::shared_ptr<platform::Label> label);
 
     void describe(platform::Value& node) const override;
+    // Listed as a toast with its text: a tap on it hides it.
+    platform::Value screenEntry() const override;
 
 private:
     std::shared_ptr<platform::Label> textLabel_;
