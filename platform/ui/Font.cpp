@@ -86,31 +86,49 @@ std::vector<std::string> Font::linesOfText(std::string_view text, double width, 
         double lineWidth = 0;
         std::size_t end = start;
         std::size_t lastBreak = start;
+        std::size_t wrapAt = glyphs.size();
         bool hardBreak = false;
+        bool wrapped = false;
         while (end < glyphs.size()) {
-            if (glyphs[end].code == '\n') {
+            const Glyph& glyph = glyphs[end];
+            if (glyph.code == '\n') {
                 hardBreak = true;
                 break;
             }
-            double next = lineWidth + advance(glyphs[end], pointSize);
-            if (next > width + 1e-9 && end > start) {
-                break;
-            }
-            if (canBreakBefore(glyphs, end) && end > start) {
+            bool breakHere = end > start && canBreakBefore(glyphs, end);
+            if (breakHere) {
                 lastBreak = end;
+            }
+            double next = lineWidth + advance(glyph, pointSize);
+            if (next > width + 1e-9 && end > start) {
+                // The glyph that does not fit starts the next line when a break may
+                // come before it (or it is a space); otherwise the line ends at the
+                // last word boundary, or mid-word when the word is longer than a line.
+                wrapped = true;
+                if (glyph.code == ' ' || breakHere) {
+                    wrapAt = end;
+                } else {
+                    wrapAt = lastBreak > start ? lastBreak : end;
+                }
+                break;
             }
             lineWidth = next;
             ++end;
         }
-        if (!hardBreak && end < glyphs.size() && lastBreak > start) {
-            end = lastBreak;  // wrap at the last word boundary rather than mid-word
+        std::size_t lineEnd = wrapped ? wrapAt : end;
+        std::size_t trimmedEnd = lineEnd;
+        while (wrapped && trimmedEnd > start && glyphs[trimmedEnd - 1].code == ' ') {
+            --trimmedEnd;  // the spaces at a wrap belong to neither line
         }
         std::string line;
-        for (std::size_t k = start; k < end; ++k) {
+        for (std::size_t k = start; k < trimmedEnd; ++k) {
             line += glyphs[k].bytes;
         }
         lines.push_back(std::move(line));
-        start = hardBreak ? end + 1 : end;
+        start = hardBreak ? end + 1 : lineEnd;
+        while (wrapped && start < glyphs.size() && glyphs[start].code == ' ') {
+            ++start;
+        }
     }
     return lines;
 }

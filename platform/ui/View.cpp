@@ -30,8 +30,8 @@ void requestLayoutPass() {
 }
 
 // Shares `delta` among the flexible parts of one axis in proportion to their sizes.
-void distribute(double delta, bool flexibleLead, bool flexibleSize, bool flexibleTrail, double lead, double size,
-                double trail, double& newLead, double& newSize) {
+void distribute(double delta, bool flexibleLead, bool flexibleSize, bool flexibleTrail, double lead,
+                double size, double trail, double& newLead, double& newSize) {
     newLead = lead;
     newSize = size;
     int count = (flexibleLead ? 1 : 0) + (flexibleSize ? 1 : 0) + (flexibleTrail ? 1 : 0);
@@ -117,13 +117,36 @@ void View::insertSubview(const std::shared_ptr<View>& view, std::size_t index) {
 }
 
 void View::insertSubviewBelow(const std::shared_ptr<View>& view, const View& sibling) {
-    auto it = std::find_if(subviews_.begin(), subviews_.end(), [&](const auto& v) { return v.get() == &sibling; });
-    insertSubview(view, static_cast<std::size_t>(it - subviews_.begin()));
+    insertNextTo(view, sibling, false);
 }
 
 void View::insertSubviewAbove(const std::shared_ptr<View>& view, const View& sibling) {
-    auto it = std::find_if(subviews_.begin(), subviews_.end(), [&](const auto& v) { return v.get() == &sibling; });
-    std::size_t index = it == subviews_.end() ? subviews_.size() : static_cast<std::size_t>(it - subviews_.begin()) + 1;
+    insertNextTo(view, sibling, true);
+}
+
+void View::insertNextTo(const std::shared_ptr<View>& view, const View& sibling, bool above) {
+    if (!view || view.get() == &sibling) {
+        return;
+    }
+    auto isSibling = [&](const auto& v) { return v.get() == &sibling; };
+    if (view->superview_ == this) {
+        // Moving within this view: place it relative to the sibling's position once
+        // the view is out of the list.
+        std::shared_ptr<View> keep = view;
+        subviews_.erase(std::find(subviews_.begin(), subviews_.end(), view));
+        auto it = std::find_if(subviews_.begin(), subviews_.end(), isSibling);
+        if (it != subviews_.end() && above) {
+            ++it;
+        }
+        subviews_.insert(it, keep);
+        setNeedsLayout();
+        return;
+    }
+    auto it = std::find_if(subviews_.begin(), subviews_.end(), isSibling);
+    std::size_t index = static_cast<std::size_t>(it - subviews_.begin());
+    if (it != subviews_.end() && above) {
+        ++index;
+    }
     insertSubview(view, index);
 }
 
@@ -167,8 +190,14 @@ void View::removeFromSuperview() {
     }
     std::shared_ptr<View> keep = shared_from_this();
     Window* oldWindow = window();
-    if (oldWindow && isFirstResponder()) {
-        resignFirstResponder();
+    if (oldWindow) {
+        // A focused field leaving the window with this view ends its editing; it
+        // cannot keep the focus off screen even if it would rather.
+        auto responder = oldWindow->firstResponder();
+        if (responder && responder->isDescendantOf(*this)) {
+            responder->resignFirstResponder();
+            oldWindow->clearFirstResponder(responder.get());
+        }
     }
     View* parent = superview_;
     detachFromSuperview();
@@ -188,14 +217,16 @@ void View::notifyMovedToWindow() {
 }
 
 void View::bringSubviewToFront(const View& view) {
-    auto it = std::find_if(subviews_.begin(), subviews_.end(), [&](const auto& v) { return v.get() == &view; });
+    auto it =
+        std::find_if(subviews_.begin(), subviews_.end(), [&](const auto& v) { return v.get() == &view; });
     if (it != subviews_.end()) {
         std::rotate(it, it + 1, subviews_.end());
     }
 }
 
 void View::sendSubviewToBack(const View& view) {
-    auto it = std::find_if(subviews_.begin(), subviews_.end(), [&](const auto& v) { return v.get() == &view; });
+    auto it =
+        std::find_if(subviews_.begin(), subviews_.end(), [&](const auto& v) { return v.get() == &view; });
     if (it != subviews_.end()) {
         std::rotate(subviews_.begin(), it, it + 1);
     }
@@ -358,9 +389,8 @@ bool View::becomeFirstResponder() {
 }
 
 bool View::resignFirstResponder() {
-    Window* w = window();
-    if (w && w->firstResponder().get() == this) {
-        w->makeFirstResponder(nullptr);
+    if (Window* w = window()) {
+        w->clearFirstResponder(this);
     }
     return true;
 }

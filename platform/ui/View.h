@@ -152,6 +152,7 @@ protected:
 
 private:
     void attach(const std::shared_ptr<View>& view, std::size_t index);
+    void insertNextTo(const std::shared_ptr<View>& view, const View& sibling, bool above);
     void detachFromSuperview();
     void notifyMovedToWindow();
     void resizeSubviews(Size oldSize);

@@ -99,14 +99,22 @@ bool Window::makeFirstResponder(const std::shared_ptr<View>& view) {
     if (current == view) {
         return true;
     }
-    firstResponder_.reset();
-    if (current) {
-        current->resignFirstResponder();  // the old responder ends its editing
+    // The old responder ends its editing first, and may refuse (a field whose
+    // delegate will not let it end keeps the focus).
+    if (current && !current->resignFirstResponder()) {
+        return false;
     }
+    firstResponder_.reset();
     if (view && view->window() == this) {
         firstResponder_ = view;
     }
     return true;
+}
+
+void Window::clearFirstResponder(const View* view) {
+    if (firstResponder_.lock().get() == view) {
+        firstResponder_.reset();
+    }
 }
 
 std::shared_ptr<View> Window::viewAtPoint(Point location) {
@@ -117,18 +125,10 @@ std::shared_ptr<View> Window::viewAtPoint(Point location) {
 void Window::deliverToRecognizers(ActiveTouch& active, TouchPhase phase) {
     for (const auto& recognizer : active.recognizers) {
         switch (phase) {
-            case TouchPhase::Began:
-                recognizer->touchBegan(active.touch);
-                break;
-            case TouchPhase::Moved:
-                recognizer->touchMoved(active.touch);
-                break;
-            case TouchPhase::Ended:
-                recognizer->touchEnded(active.touch);
-                break;
-            case TouchPhase::Cancelled:
-                recognizer->touchCancelled(active.touch);
-                break;
+            case TouchPhase::Began: recognizer->touchBegan(active.touch); break;
+            case TouchPhase::Moved: recognizer->touchMoved(active.touch); break;
+            case TouchPhase::Ended: recognizer->touchEnded(active.touch); break;
+            case TouchPhase::Cancelled: recognizer->touchCancelled(active.touch); break;
         }
     }
 }

@@ -37,6 +37,8 @@ public:
     std::shared_ptr<View> firstResponder() const { return firstResponder_.lock(); }
     // The current first responder resigns (ending its editing) and `view` takes its place.
     bool makeFirstResponder(const std::shared_ptr<View>& view);
+    // Forgets `view` as the first responder without asking it (it has resigned).
+    void clearFirstResponder(const View* view);
 
     // Touches at window points. A touch that begins where no view takes it goes
     // nowhere; the rest of it is ignored. Returns whether a view took the touch.
