@@ -132,7 +132,8 @@ void View::insertNextTo(const std::shared_ptr<View>& view, const View& sibling, 
     if (view->superview_ == this) {
         // Moving within this view: place it relative to the sibling's position once
         // the view is out of the list.
-        std::shared_ptr<View> keep = view;
+        // The caller's reference may be the very element erased below.
+        std::shared_ptr<View> keep = view;  // NOLINT(performance-unnecessary-copy-initialization)
         subviews_.erase(std::find(subviews_.begin(), subviews_.end(), view));
         auto it = std::find_if(subviews_.begin(), subviews_.end(), isSibling);
         if (it != subviews_.end() && above) {
@@ -156,7 +157,8 @@ void View::attach(const std::shared_ptr<View>& view, std::size_t position) {
     if (view.get() == this || isDescendantOf(*view)) {
         return;  // a view cannot contain itself
     }
-    std::shared_ptr<View> keep = view;
+    // The caller's reference may be an element of the old superview's list.
+    std::shared_ptr<View> keep = view;  // NOLINT(performance-unnecessary-copy-initialization)
     Window* oldWindow = view->window();
     bool sameParent = view->superview_ == this;
     if (view->superview_) {
