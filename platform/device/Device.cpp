@@ -49,22 +49,6 @@ std::optional<std::string> text(const Value& body, const char* key) {
     return value->get<std::string>();
 }
 
-// The front-most visible scroll view under the point, the innermost one first.
-ScrollView* scrollViewUnder(View& view, Point windowPoint) {
-    if (view.isHidden() || view.alpha() < 0.01 || !view.isUserInteractionEnabled() ||
-        !view.frameInWindow().contains(windowPoint)) {
-        return nullptr;
-    }
-    const auto& children = view.subviews();
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (auto* found = scrollViewUnder(**it, windowPoint)) {
-            return found;
-        }
-    }
-    auto* scroll = dynamic_cast<ScrollView*>(&view);
-    return scroll && scroll->isScrollEnabled() ? scroll : nullptr;
-}
-
 LinkFollower* linkFollowerIn(View& view) {
     if (view.isHidden() || view.alpha() < 0.01) {
         return nullptr;
@@ -172,7 +156,8 @@ DeviceReply Device::drag(const Value& body) {
         return DeviceReply::error(409, "an alert is on screen: answer it first");
     }
     window->layoutIfNeeded();
-    ScrollView* scroll = scrollViewUnder(*window, *from);
+    // The innermost view under the finger that can scroll the way the finger moves.
+    ScrollView* scroll = ScrollView::scrollViewAt(*window, *from, Point{to->x - from->x, to->y - from->y});
     if (!scroll) {
         return DeviceReply::error(404, "no scrolling view at that point");
     }
@@ -226,14 +211,16 @@ DeviceReply Device::swipe(const Value& body) {
             }
         }
     }
-    ScrollView* scroll = scrollViewUnder(*window, *from);
-    if (auto* table = dynamic_cast<TableView*>(scroll); table && direction == SwipeDirectionLeft) {
+    // A left swipe across a row of a list offers to delete that row.
+    if (auto* table = dynamic_cast<TableView*>(ScrollView::scrollViewAt(*window, *from));
+        table && direction == SwipeDirectionLeft) {
         Point local = table->convertPointFromView(*from, nullptr);
         if (auto path = table->indexPathForRowAtPoint(local); path && table->swipeToDelete(*path)) {
             return DeviceReply::ok(
                 Value{{"by", "delete confirmation"}, {"section", path->section}, {"row", path->row}});
         }
     }
+    ScrollView* scroll = ScrollView::scrollViewAt(*window, *from, Point{to->x - from->x, to->y - from->y});
     if (scroll) {
         auto keep = scroll->sharedFromThis();
         // A flick: quick, so the content moves on (a paged view to the next page).
