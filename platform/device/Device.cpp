@@ -142,9 +142,9 @@ DeviceReply Device::tap(const Value& body) {
     return tapPoint(*window, Point{*x, *y});
 }
 
-DeviceReply Device::drag(const Value& body) {
-    auto window = mainWindow();
-    if (!window) {
+std::optional<DeviceReply> Device::readStroke(const Value& body, Stroke& stroke) {
+    stroke.window = mainWindow();
+    if (!stroke.window) {
         return noWindow();
     }
     auto from = pointAt(body, "from");
@@ -152,22 +152,35 @@ DeviceReply Device::drag(const Value& body) {
     if (!from || !to) {
         return DeviceReply::error(400, "give \"from\" and \"to\" as [x, y]");
     }
+    stroke.from = *from;
+    stroke.to = *to;
+    return std::nullopt;
+}
+
+DeviceReply Device::drag(const Value& body) {
+    Stroke stroke;
+    if (auto refused = readStroke(body, stroke)) {
+        return *refused;
+    }
     if (AlertView::frontAlert()) {
         return DeviceReply::error(409, "an alert is on screen: answer it first");
     }
-    window->layoutIfNeeded();
+    Window& window = *stroke.window;
+    const Point from = stroke.from;
+    const Point to = stroke.to;
+    window.layoutIfNeeded();
     // The innermost view under the finger that can scroll the way the finger moves.
-    ScrollView* scroll = ScrollView::scrollViewAt(*window, *from, Point{to->x - from->x, to->y - from->y});
+    ScrollView* scroll = ScrollView::scrollViewAt(window, from, Point{to.x - from.x, to.y - from.y});
     if (!scroll) {
         return DeviceReply::error(404, "no scrolling view at that point");
     }
     auto keep = scroll->sharedFromThis();
     // The finger moves in even steps, stops, and lets go: no flick.
     constexpr int kSteps = 8;
-    scroll->beginDragging(*from);
+    scroll->beginDragging(from);
     for (int i = 1; i <= kSteps; ++i) {
         double t = static_cast<double>(i) / kSteps;
-        scroll->dragTo(Point{from->x + (to->x - from->x) * t, from->y + (to->y - from->y) * t});
+        scroll->dragTo(Point{from.x + (to.x - from.x) * t, from.y + (to.y - from.y) * t});
     }
     scroll->endDragging(Point{0, 0});
     Point offset = scroll->bounds().origin;
@@ -185,16 +198,14 @@ DeviceReply Device::strokeThroughTouches(Window& window, Point from, Point to) {
 }
 
 DeviceReply Device::swipe(const Value& body) {
-    auto window = mainWindow();
-    if (!window) {
-        return noWindow();
+    Stroke stroke;
+    if (auto refused = readStroke(body, stroke)) {
+        return *refused;
     }
-    auto from = pointAt(body, "from");
-    auto to = pointAt(body, "to");
-    if (!from || !to) {
-        return DeviceReply::error(400, "give \"from\" and \"to\" as [x, y]");
-    }
-    unsigned direction = SwipeGestureRecognizer::directionOfStroke(*from, *to);
+    Window& window = *stroke.window;
+    const Point from = stroke.from;
+    const Point to = stroke.to;
+    unsigned direction = SwipeGestureRecognizer::directionOfStroke(from, to);
     if (direction == 0) {
         return DeviceReply::error(400, "not a swipe: move at least 50 points, mostly in one direction");
     }
@@ -202,35 +213,35 @@ DeviceReply Device::swipe(const Value& body) {
         return DeviceReply::error(409, "an alert is on screen: answer it first");
     }
     // A swipe recogniser on the way of the touch takes it first.
-    auto hit = window->viewAtPoint(*from);
+    auto hit = window.viewAtPoint(from);
     for (View* v = hit.get(); v; v = v->superview()) {
         for (const auto& recognizer : v->gestureRecognizers()) {
             auto* swipe = dynamic_cast<SwipeGestureRecognizer*>(recognizer.get());
             if (swipe && swipe->isEnabled() && (swipe->direction() & direction) != 0) {
-                return strokeThroughTouches(*window, *from, *to);
+                return strokeThroughTouches(window, from, to);
             }
         }
     }
     // A left swipe across a row of a list offers to delete that row.
-    if (auto* table = dynamic_cast<TableView*>(ScrollView::scrollViewAt(*window, *from));
+    if (auto* table = dynamic_cast<TableView*>(ScrollView::scrollViewAt(window, from));
         table && direction == SwipeDirectionLeft) {
-        Point local = table->convertPointFromView(*from, nullptr);
+        Point local = table->convertPointFromView(from, nullptr);
         if (auto path = table->indexPathForRowAtPoint(local); path && table->swipeToDelete(*path)) {
             return DeviceReply::ok(
                 Value{{"by", "delete confirmation"}, {"section", path->section}, {"row", path->row}});
         }
     }
-    ScrollView* scroll = ScrollView::scrollViewAt(*window, *from, Point{to->x - from->x, to->y - from->y});
+    ScrollView* scroll = ScrollView::scrollViewAt(window, from, Point{to.x - from.x, to.y - from.y});
     if (scroll) {
         auto keep = scroll->sharedFromThis();
         // A flick: quick, so the content moves on (a paged view to the next page).
         constexpr double kFlickSeconds = 0.1;
-        scroll->beginDragging(*from);
-        scroll->dragTo(*to);
-        scroll->endDragging(Point{(to->x - from->x) / kFlickSeconds, (to->y - from->y) / kFlickSeconds});
+        scroll->beginDragging(from);
+        scroll->dragTo(to);
+        scroll->endDragging(Point{(to.x - from.x) / kFlickSeconds, (to.y - from.y) / kFlickSeconds});
         return DeviceReply::ok(Value{{"by", scroll->className()}});
     }
-    return strokeThroughTouches(*window, *from, *to);
+    return strokeThroughTouches(window, from, to);
 }
 
 DeviceReply Device::type(const Value& body) {

@@ -32,6 +32,13 @@ public:
     DeviceReply quit(const Value& body) override;
 
 private:
+    // The window and the two points of a drag or a swipe.
+    struct Stroke {
+        std::shared_ptr<Window> window;
+        Point from;
+        Point to;
+    };
+    static std::optional<DeviceReply> readStroke(const Value& body, Stroke& stroke);
     static std::shared_ptr<Window> mainWindow();
     DeviceReply tapPoint(Window& window, Point point);
     DeviceReply strokeThroughTouches(Window& window, Point from, Point to);

@@ -149,7 +149,7 @@ void ViewController::presentViewController(const std::shared_ptr<ViewController>
         below->beginAppearanceTransition(false, animated);
     }
     controller->beginAppearanceTransition(true, animated);
-    auto finish = [below, controller, completion = std::move(completion)] {
+    finishPresentation(animated, [below, controller, completion = std::move(completion)] {
         if (below) {
             below->endAppearanceTransition();
         }
@@ -157,12 +157,7 @@ void ViewController::presentViewController(const std::shared_ptr<ViewController>
         if (completion) {
             completion();
         }
-    };
-    if (animated) {
-        RunLoop::main().schedule(kTransitionDuration, finish);
-    } else {
-        finish();
-    }
+    });
 }
 
 void ViewController::dismissViewControllerAnimated(bool animated, std::function<void()> completion) {
@@ -187,7 +182,7 @@ void ViewController::dismissViewControllerAnimated(bool animated, std::function<
     if (below) {
         below->beginAppearanceTransition(true, animated);
     }
-    auto finish = [below, controller, completion = std::move(completion)] {
+    finishPresentation(animated, [below, controller, completion = std::move(completion)] {
         if (controller->isViewLoaded()) {
             controller->view()->removeFromSuperview();
         }
@@ -198,9 +193,13 @@ void ViewController::dismissViewControllerAnimated(bool animated, std::function<
         if (completion) {
             completion();
         }
-    };
+    });
+}
+
+// Ends a presentation or dismissal at once, or when its animation would end.
+void ViewController::finishPresentation(bool animated, std::function<void()> finish) {
     if (animated) {
-        RunLoop::main().schedule(kTransitionDuration, finish);
+        RunLoop::main().schedule(kTransitionDuration, std::move(finish));
     } else {
         finish();
     }

@@ -96,7 +96,9 @@ public:
     void beginAppearanceTransition(bool appearing, bool animated);
     void endAppearanceTransition();
     bool isAppeared() const { return appearance_ == Appearance::Appeared; }
-    bool isOnScreen() const { return appearance_ == Appearance::Appearing || appearance_ == Appearance::Appeared; }
+    bool isOnScreen() const {
+        return appearance_ == Appearance::Appearing || appearance_ == Appearance::Appeared;
+    }
     // Delivers a memory warning to this screen and every screen inside it.
     void deliverMemoryWarning();
 
@@ -113,6 +115,8 @@ protected:
     friend class TabBarController;
 
 private:
+    static void finishPresentation(bool animated, std::function<void()> finish);
+
     enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };
 
     std::string nibName_;
