@@ -60,7 +60,11 @@ std::string Image::resourceFile(const std::string& name) {
         extension = name.substr(dot);
     }
     // The platform prefers the "@2x" picture on a scale-2 screen.
-    for (const std::string& candidate : {stem + "@2x" + extension, stem + extension, name}) {
+    std::string doubleScale = stem;
+    doubleScale.append("@2x").append(extension);
+    std::string plain = stem;
+    plain.append(extension);
+    for (const std::string& candidate : {doubleScale, plain, name}) {
         std::string file = FileSystem::appendingPathComponent(folder, candidate);
         if (FileSystem::exists(file) && !FileSystem::isDirectory(file)) {
             return file;
