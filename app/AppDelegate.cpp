@@ -23,7 +23,7 @@
 
 namespace {
 
-struct TabSpec {
+struct TabEntry {
     std::function<std::shared_ptr<platform::ViewController>()> makeRoot;
     const char* title;
     const char* image;
@@ -34,8 +34,8 @@ struct TabSpec {
 
 // The five tabs in order; each root screen is created from the interface
 // description that bears its class name.
-const std::vector<TabSpec>& tabSpecs() {
-    static const std::vector<TabSpec> specs = {
+const std::vector<TabEntry>& tabEntries() {
+    static const std::vector<TabEntry> entries = {
         {[] { return std::make_shared<MainViewCon>("MainViewCon"); }, "首页", "tab1.png", "tab1_selected",
          "tab1", 1},
         {[] { return std::make_shared<CourseViewCon>("CourseViewCon"); }, "微课程", "tab2.png",
@@ -47,7 +47,7 @@ const std::vector<TabSpec>& tabSpecs() {
         {[] { return std::make_shared<StuCenterViewCon>("StuCenterViewCon"); }, "学员中心", "tab5.png",
          "tab5_selected", "tab5", 5},
     };
-    return specs;
+    return entries;
 }
 
 }  // namespace
@@ -70,15 +70,15 @@ bool AppDelegate::didFinishLaunchingWithOptions(platform::Application&) {
 void AppDelegate::buildTabs() {
     bool beforeSeven = platform::Application::shared().systemVersionNumber() < 7.0;
     std::vector<std::shared_ptr<platform::ViewController>> stacks;
-    for (const TabSpec& spec : tabSpecs()) {
-        auto root = spec.makeRoot();
+    for (const TabEntry& tab : tabEntries()) {
+        auto root = tab.makeRoot();
         auto stack = std::make_shared<AutorotateNavigationController>(root);
         stack->setNavigationBarHidden(true);
         auto item =
-            std::make_shared<platform::TabBarItem>(spec.title, platform::Image::named(spec.image), spec.tag);
+            std::make_shared<platform::TabBarItem>(tab.title, platform::Image::named(tab.image), tab.tag);
         if (beforeSeven) {
-            item->setFinishedSelectedImage(platform::Image::named(spec.selectedImage),
-                                           platform::Image::named(spec.unselectedImage));
+            item->setFinishedSelectedImage(platform::Image::named(tab.selectedImage),
+                                           platform::Image::named(tab.unselectedImage));
         }
         stack->setTabBarItem(item);
         stacks.push_back(stack);
