@@ -60,9 +60,11 @@ void ScreenReader::collect(const View& view, Rect clip, Listing& listing, std::s
     } else if (className == "ProgressHUD") {
         listing.hud = firstText(view).value_or("");
     }
+    bool listed = false;
     if (!visible.isEmpty()) {
         Value entry = view.screenEntry();
-        if (!entry.is_null()) {
+        listed = !entry.is_null();
+        if (listed) {
             entry["frame"] = frameValue(inWindow);
             listing.entries.emplace_back(drawn, std::move(entry));
         }
@@ -73,8 +75,7 @@ void ScreenReader::collect(const View& view, Rect clip, Listing& listing, std::s
     Rect childClip = view.clipsToBounds() ? visible : clip;
     // A control that lists itself speaks for its parts (a button's title label and
     // picture), so each thing a person sees is listed once.
-    bool partsListed =
-        !visible.isEmpty() && dynamic_cast<const Control*>(&view) && !view.screenEntry().is_null();
+    bool partsListed = listed && dynamic_cast<const Control*>(&view) != nullptr;
     for (const auto& child : view.subviews()) {
         collect(*child, partsListed ? Rect{} : childClip, listing, order);
     }
