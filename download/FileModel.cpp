@@ -30,7 +30,8 @@ platform::Value FileModel::recordDictionary(const std::string& basePath,
                          {"basepath", &base},
                          {"tarpath", &sub},
                          {"filesize", &_fileSize},
-                         {"filerecievesize", &_fileReceivedSize}});
+                         {"filerecievesize", &_fileReceivedSize},
+                         {"filevalidator", &_fileValidator}});
 }
 
 platform::Value FileModel::finishedEntryDictionary() const {

@@ -50,6 +50,11 @@ public:
     const Text& time() const { return _time; }
     void setTime(Text value) { _time = std::move(value); }
 
+    // The response's validator ("ETag", else "Last-Modified") of the bytes in the
+    // partial file; sent as "If-Range" when resuming so changed content starts again.
+    const Text& fileValidator() const { return _fileValidator; }
+    void setFileValidator(Text value) { _fileValidator = std::move(value); }
+
     bool isDownloading() const { return _isDownloading; }
     void setIsDownloading(bool value) { _isDownloading = value; }
 
@@ -65,7 +70,7 @@ public:
 
     // The dictionary of the record file kept beside the partial file: "byname",
     // "filename", "fileurl", "time", "basepath", "tarpath", "filesize",
-    // "filerecievesize", all strings. A value that is not known yet is left out
+    // "filerecievesize", "filevalidator", all strings. A value that is not known yet is left out
     // and the keys after it are still written, so a missing display name or size
     // never costs the record its later fields.
     platform::Value recordDictionary(const std::string& basePath, const std::string& targetSubPath) const;
@@ -84,6 +89,7 @@ private:
     Text _targetPath;
     Text _tempPath;
     Text _time;
+    Text _fileValidator;
     bool _isDownloading = false;
     bool _willDownloading = false;
     bool _error = false;
