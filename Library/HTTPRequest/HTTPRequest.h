@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Library/HTTPRequest/HTTPRequestDelegate.h"
+#include "Library/HTTPRequest/HTTPRequestError.h"
+#include "Library/HTTPRequest/HTTPRequestProgressDelegate.h"
+
+#include <any>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+using HTTPRequestUserInfo = std::map<std::string, std::any>;
+
+// A GET that downloads a file into a partial file and moves it to its destination when the
+// body is complete. It resumes from a non-empty partial file with "Range", follows up to 5
+// redirects in a row, restarts after time-outs (measured on the main run loop's clock) and
+// inflates gzip bodies. Use on the main thread; every callback arrives there.
+class HTTPRequest : public std::enable_shared_from_this<HTTPRequest> {
+public:
+    static std::shared_ptr<HTTPRequest> initWithURL(const std::string& url);
+    explicit HTTPRequest(std::string url);  // public so tests can derive scripted doubles
+    virtual ~HTTPRequest();
+    HTTPRequest(const HTTPRequest&) = delete;
+    HTTPRequest& operator=(const HTTPRequest&) = delete;
+
+    const std::string& url() const;
+    void setDelegate(std::weak_ptr<HTTPRequestDelegate> delegate);
+    void setDownloadProgressDelegate(std::weak_ptr<HTTPRequestProgressDelegate> delegate);
+    void setDownloadDestinationPath(std::string path);
+    const std::string& downloadDestinationPath() const;
+    void setTemporaryFileDownloadPath(std::string path);
+    const std::string& temporaryFileDownloadPath() const;
+    void setNumberOfTimesToRetryOnTimeout(int times);
+    int numberOfTimesToRetryOnTimeout() const;
+    void setAllowResumeForFileDownloads(bool allow);
+    bool allowResumeForFileDownloads() const;
+    void setUserInfo(HTTPRequestUserInfo userInfo);
+    const HTTPRequestUserInfo& userInfo() const;
+    void setTimeOutSeconds(double seconds);
+    double timeOutSeconds() const;
+    // Sent with every attempt, e.g. "If-Range" with the stored validator when resuming.
+    void addRequestHeader(std::string name, std::string value);
+
+    // Hands the request to the shared queue (at most 4 run at once) and returns at once.
+    virtual void startAsynchronous();
+    // From the start until the request is marked finished.
+    virtual bool isExecuting() const;
+    // Detaches every delegate, then cancels: no callback follows and the partial file stays.
+    virtual void clearDelegatesAndCancel();
+
+    const HTTPHeaders& responseHeaders() const;
+    std::optional<std::string> responseHeader(std::string_view name) const;  // case-insensitive
+    int responseStatusCode() const;
+    const std::optional<HTTPRequestError>& error() const;
+
+protected:  // for scripted doubles in tests: set state, then call the delegates
+    std::shared_ptr<HTTPRequestDelegate> delegate() const;
+    std::shared_ptr<HTTPRequestProgressDelegate> downloadProgressDelegate() const;
+    void setResponse(int statusCode, HTTPHeaders headers);
+    void setError(std::optional<HTTPRequestError> error);
+    void setExecuting(bool executing);
+
+private:
+    std::string url_;
+    std::weak_ptr<HTTPRequestDelegate> delegate_;
+    std::weak_ptr<HTTPRequestProgressDelegate> progressDelegate_;
+    std::string destinationPath_;
+    std::string temporaryPath_;
+    int retriesOnTimeout_ = 0;
+    bool allowResume_ = false;
+    HTTPRequestUserInfo userInfo_;
+    double timeOutSeconds_ = 10.0;
+    std::map<std::string, std::string> extraHeaders_;
+
+    HTTPHeaders responseHeaders_;
+    int statusCode_ = 0;
+    std::optional<HTTPRequestError> error_;
+    bool executing_ = false;
+};
