@@ -1,14 +1,80 @@
 #pragma once
 
+#include "components/RefreshCycle.h"
+#include "platform/foundation/Json.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/TableView.h"
+#include "platform/ui/TableViewDataSource.h"
+#include "platform/ui/TableViewDelegate.h"
 #include "screens/BaseViewCon.h"
 
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
-// The tab root for the course catalogue: a title bar without a back arrow.
-class CourseViewCon : public BaseViewCon {
+class RefreshTableHeaderView;
+class RequestHelp;
+
+// The course catalogue, root of the second tab: the course categories, ten a page,
+// with pull-to-refresh and "加载更多". Its first page is kept on disk and asked for
+// again when the screen comes into view more than 300 seconds after it arrived.
+class CourseViewCon : public BaseViewCon,
+                      public platform::TableViewDataSource,
+                      public platform::TableViewDelegate {
 public:
+    static constexpr const char* kCacheFile = "mode3.plist";
+    static constexpr const char* kRefreshTimeKey = "CourseViewPageRefreshTime";
+    static constexpr double kRowHeight = 85;
+
     explicit CourseViewCon(std::string nibName = "CourseViewCon");
+    ~CourseViewCon() override;
     std::string className() const override { return "CourseViewCon"; }
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+
+    // Shows the stored first page.
+    void initData();
+    // Starts a refresh cycle when the stored first page is missing or stale.
+    void doRefresh();
+    // Asks for page `page`. A page-1 request that finds the transport busy is sent when
+    // the running request ends rather than lost.
+    void getConnection(int page);
+    // Shows a reply body (or the stored one) by the paging rules.
+    void createUIData(std::string_view body);
+    // "加载更多": the next page, unless a request is still on its way.
+    void loadMore();
+
+    // The refresh cycle.
+    void reloadTableViewDataSource();
+    void doneLoadingTableViewData();
+    void dataSourceDidFinishLoadingNewData();
+
+    int numberOfRowsInSection(platform::TableView& tableView, int section) override;
+    std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(platform::TableView& tableView,
+                                                                   const platform::IndexPath& path) override;
+    std::optional<double> heightForRowAtIndexPath(platform::TableView& tableView,
+                                                  const platform::IndexPath& path) override;
+    void didSelectRowAtIndexPath(platform::TableView& tableView, const platform::IndexPath& path) override;
+    void scrollViewDidScroll(platform::ScrollView& scrollView) override;
+    void scrollViewDidEndDragging(platform::ScrollView& scrollView, bool willDecelerate) override;
+
+    std::shared_ptr<platform::TableView> listTableView() const { return _listTableView; }
+    const platform::Value& dataList() const { return _dataList; }
+    int nowPage() const { return _nowPage; }
+    std::shared_ptr<RefreshTableHeaderView> refreshHeaderView() const { return _refreshCycle.header(); }
+    bool reloading() const { return _refreshCycle.reloading(); }
+    std::shared_ptr<RequestHelp> dataRequest() const { return _dataRequest; }
+
+private:
+    void requestEnded(int page, bool succeeded);
+
+    std::shared_ptr<platform::TableView> _listTableView;
+    RefreshCycle _refreshCycle;
+    int _nowPage = 1;
+    std::shared_ptr<RequestHelp> _dataRequest;
+    platform::Value _dataList = platform::Value::array();
+    platform::Timer _doneLoadingTimer;
+    bool _firstPageWaiting = false;
 };
