@@ -6,13 +6,21 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/NavigationController.h"
+#include "download/FilesDownManage.h"
+#include "download/StudeRecordViewCon.h"
+#include "platform/ui/Application.h"
+#include "screens/FavorViewCon.h"
+#include "screens/FeedBackViewCon.h"
 #include "screens/MoreCell.h"
+#include "screens/WebViewController.h"
+#include "service/ServiceEndpoint.h"
 
 namespace {
 
 const platform::Color kBarBlue = platform::Color::rgb255(0, 92, 123);
 
-enum Row { kHeaderRow = 0, kLoginRow = 1, kCellularRow = 2, kFirstPlainRow = 3 };
+enum Row { kHeaderRow = 0, kLoginRow = 1, kCellularRow = 2, kClearVideosRow = 3, kFeedbackRow = 4, kAboutRow = 5,
+           kContactRow = 6, kFirstPlainRow = kClearVideosRow };
 
 }  // namespace
 
@@ -86,6 +94,16 @@ void StuCenterViewCon::buildInterface() {
     _switch->addTarget(self, &StuCenterViewCon::switchChanged, platform::ValueChanged);
     cell3->contentView()->addSubview(_switch);
 
+    // No menu row opens the feedback form (the feedback row shows the service's
+    // page), so the title bar offers it.
+    bool newSystem = platform::Application::shared().systemVersionNumber() >= 7;
+    _feedbackFormBtn = platform::View::create<platform::Button>(platform::Rect::make(250, newSystem ? 30 : 10, 62, 24));
+    _feedbackFormBtn->setTitle("写反馈", platform::ControlStateNormal);
+    _feedbackFormBtn->setTitleColor(platform::Color::white(), platform::ControlStateNormal);
+    _feedbackFormBtn->titleLabel()->setFont(platform::Font::systemFont(15));
+    _feedbackFormBtn->addTarget(self, &StuCenterViewCon::openFeedbackForm, platform::TouchUpInside);
+    baseNavView->addSubview(_feedbackFormBtn);
+
     _listTableV->reloadData();
 }
 
@@ -143,9 +161,34 @@ void StuCenterViewCon::didSelectRowAtIndexPath(platform::TableView& tableView,
         } else {
             pushLogin();
         }
-    } else if (path.row == kFirstPlainRow) {
+    } else if (path.row == kClearVideosRow) {
         showQuestion("温馨提示", "您确定要清空所有的视频吗?", "确认", kClearVideosAlertTag);
+    } else if (path.row == kFeedbackRow) {
+        std::string userId = LoginInstance::getUserInstance().userId().value_or("");
+        openPage(ServiceEndpoint::feedbackPageUrl(userId), "意见反馈");
+    } else if (path.row == kAboutRow) {
+        openPage(ServiceEndpoint::aboutPageUrl(), "关于我们");
+    } else if (path.row == kContactRow) {
+        openPage(ServiceEndpoint::contactPageUrl(), "联系我们");
     }
+}
+
+void StuCenterViewCon::openPage(const std::string& url, const std::string& title) {
+    auto page = std::make_shared<WebViewController>("WebViewController");
+    page->setNavTitle(title);
+    page->set_webUrl(url);
+    push(page);
+}
+
+void StuCenterViewCon::push(const std::shared_ptr<platform::ViewController>& screen) {
+    screen->setHidesBottomBarWhenPushed(true);
+    if (auto* nav = navigationController()) {
+        nav->pushViewController(screen, true);
+    }
+}
+
+void StuCenterViewCon::openFeedbackForm(platform::Control&) {
+    push(std::make_shared<FeedBackViewCon>("FeedBackViewCon"));
 }
 
 void StuCenterViewCon::showQuestion(const char* title, const char* message, const char* confirm, int tag) {
@@ -158,21 +201,21 @@ void StuCenterViewCon::showQuestion(const char* title, const char* message, cons
 }
 
 void StuCenterViewCon::pushLogin() {
-    auto login = std::make_shared<LoginViewCon>("LoginViewCon");
-    login->setHidesBottomBarWhenPushed(true);
-    if (auto* nav = navigationController()) {
-        nav->pushViewController(login, true);
-    }
+    push(std::make_shared<LoginViewCon>("LoginViewCon"));
 }
 
 void StuCenterViewCon::courseFavor(platform::Control&) {
-    if (!LoginInstance::getUserInstance().hasUserName()) {
+    if (LoginInstance::getUserInstance().hasUserName()) {
+        push(std::make_shared<FavorViewCon>("FavorViewCon"));
+    } else {
         pushLogin();
     }
 }
 
 void StuCenterViewCon::studyRecord(platform::Control&) {
-    if (!LoginInstance::getUserInstance().hasUserName()) {
+    if (LoginInstance::getUserInstance().hasUserName()) {
+        push(std::make_shared<StudeRecordViewCon>("StudeRecordViewCon"));
+    } else {
         pushLogin();
     }
 }
@@ -193,12 +236,19 @@ void StuCenterViewCon::clickedButtonAtIndex(platform::AlertView& alert, int butt
                 defaults.setObject("yes", kNotWifiDownKey);
                 defaults.synchronize();
                 platform::log("开始3G网络下载");
+                FilesDownManage::sharedFilesDownManage()->stopAllRequest();
                 break;
             case kForbidCellularAlertTag:
                 defaults.removeObjectForKey(kNotWifiDownKey);
                 defaults.synchronize();
                 break;
             case kLogoutAlertTag: SessionStore::clear(); break;
+            case kClearVideosAlertTag: {
+                auto engine = FilesDownManage::sharedFilesDownManage();
+                engine->clearAllFinished();
+                engine->clearAllRquests();
+                break;
+            }
             default: break;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/AlertView.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Switch.h"
 #include "platform/ui/TableView.h"
@@ -43,6 +44,8 @@ public:
     void courseFavor(platform::Control& sender);
     void studyRecord(platform::Control& sender);
     void switchChanged(platform::Control& sender);
+    // The feedback form, offered by the title bar's button.
+    void openFeedbackForm(platform::Control& sender);
 
     std::shared_ptr<platform::TableView> listTable() const { return _listTableV; }
 
@@ -51,6 +54,8 @@ private:
     void buildInterface();
     void showQuestion(const char* title, const char* message, const char* confirm, int tag);
     void pushLogin();
+    void push(const std::shared_ptr<platform::ViewController>& screen);
+    void openPage(const std::string& url, const std::string& title);
     void refreshLoginRow();
 
     std::shared_ptr<platform::TableView> _listTableV;
@@ -60,6 +65,7 @@ private:
     std::shared_ptr<platform::Label> userNameLabel;
     std::shared_ptr<platform::TableViewCell> cell3;
     std::shared_ptr<platform::Switch> _switch;
+    std::shared_ptr<platform::Button> _feedbackFormBtn;
     std::vector<std::string> _moreArray;
     platform::Observation _loginObservation;
 };
