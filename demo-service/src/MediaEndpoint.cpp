@@ -10,6 +10,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
 namespace qelvo::demo {
 
 namespace {
@@ -146,6 +148,8 @@ void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& re
         }
         if (range.kind == ByteRange::Kind::Satisfiable) {
             start = range.first > switches.earlyStart ? range.first - switches.earlyStart : 0;
+            // A late start that would pass the range's end is kept inside it.
+            start = std::min(start + switches.lateStart, range.last);
             length = range.last - start + 1;
             response.status = 206;
             response.set_header("Content-Range", fmt::format("bytes {}-{}/{}", start, range.last, size));

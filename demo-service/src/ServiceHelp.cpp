@@ -34,6 +34,7 @@ TRANSFER SWITCHES (query parameters of /pics and /videos addresses)
   rate=N          at most N bytes per second        stallAfter=N [stallMs=M]  stop sending after N bytes
   dropAfter=N     close the connection after N bytes  status=403|404|500|...  that status, HTML body
   ignoreRange=1   200 with the whole file            earlyStart=N  a 206 starting N bytes before the asked start
+  lateStart=N     a 206 starting N bytes after the asked start
   noLength=1      chunked, no Content-Length         noLength=close  no length, closed at the end
   gzip=1          Content-Encoding: gzip             redirects=N  N 302s before the file (redirectStatus=30x)
   redirectLoop=1  redirects to itself forever        version=K  serve version K (new ETag/Last-Modified)

@@ -83,7 +83,8 @@ std::optional<TransferSwitches> TransferSwitches::fromRequest(const httplib::Req
         switches.dropAfter = value;
     }
     if (!reader.read("ignoreRange", switches.ignoreRange) ||
-        !reader.read("earlyStart", 0, kMaxBytes, switches.earlyStart))
+        !reader.read("earlyStart", 0, kMaxBytes, switches.earlyStart) ||
+        !reader.read("lateStart", 0, kMaxBytes, switches.lateStart))
         return std::nullopt;
     if (request.has_param("noLength")) {
         const auto mode = request.get_param_value("noLength");

@@ -21,6 +21,7 @@ struct TransferSwitches {
     std::optional<std::uint64_t> dropAfter;             // dropAfter=N: close the connection after N bytes
     bool ignoreRange = false;            // ignoreRange=1: 200 with the whole file despite Range
     std::uint64_t earlyStart = 0;        // earlyStart=N: a 206 that starts N bytes before the asked start
+    std::uint64_t lateStart = 0;         // lateStart=N: a 206 that starts N bytes after the asked start
     Length length = Length::Known;       // noLength=1|chunked: chunked; noLength=close: close-delimited
     bool gzip = false;                   // gzip=1: Content-Encoding gzip (ranges apply to the gzip bytes)
     int redirects = 0;                   // redirects=N: N redirects before the file
