@@ -27,7 +27,8 @@ Size pngPixelSize(const std::string& file) {
         return Size{};
     }
     auto be32 = [&](int at) {
-        return (static_cast<std::uint32_t>(header[at]) << 24) | (static_cast<std::uint32_t>(header[at + 1]) << 16) |
+        return (static_cast<std::uint32_t>(header[at]) << 24) |
+               (static_cast<std::uint32_t>(header[at + 1]) << 16) |
                (static_cast<std::uint32_t>(header[at + 2]) << 8) | header[at + 3];
     };
     return Size{static_cast<double>(be32(16)), static_cast<double>(be32(20))};
@@ -36,7 +37,10 @@ Size pngPixelSize(const std::string& file) {
 }  // namespace
 
 Image::Image(std::string source, Size pixelSize, double scale, std::vector<Frame> frames)
-    : source_(std::move(source)), pixelSize_(pixelSize), scale_(scale > 0 ? scale : 1.0), frames_(std::move(frames)) {}
+    : source_(std::move(source)),
+      pixelSize_(pixelSize),
+      scale_(scale > 0 ? scale : 1.0),
+      frames_(std::move(frames)) {}
 
 void Image::setResourcePath(const std::string& path) {
     std::lock_guard lock(pathMutex());
@@ -80,6 +84,13 @@ std::shared_ptr<Image> Image::named(const std::string& name) {
     }
     double scale = file.find("@2x") != std::string::npos ? 2.0 : 1.0;
     return std::make_shared<Image>(name, pngPixelSize(file), scale);
+}
+
+double Image::scaleForKey(std::string_view key) {
+    if (key.size() < 8) {
+        return 1.0;
+    }
+    return key.substr(key.size() - 8, 5).find("@2x.") != std::string_view::npos ? 2.0 : 1.0;
 }
 
 double Image::duration() const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -16,7 +17,7 @@ class Image {
 public:
     struct Frame {
         std::vector<std::uint8_t> rgba;  // width * height * 4 bytes, in pixels
-        double delay = 0;                 // seconds this frame shows in an animation
+        double delay = 0;                // seconds this frame shows in an animation
     };
 
     Image(std::string source, Size pixelSize, double scale = 1.0, std::vector<Frame> frames = {});
@@ -30,6 +31,10 @@ public:
     static std::string resourcePath();
     // The file a resource name resolves to, or "" when there is none.
     static std::string resourceFile(const std::string& name);
+    // The scale of a picture loaded from an address or file name, on the scale-2 screen:
+    // 2.0 when "@2x." begins at the first or second of the key's last 8 characters
+    // ("a@2x.png", ".../@2x.jpeg"), else 1.0 ("a@2x.png?v=1", "a.png").
+    static double scaleForKey(std::string_view key);
 
     const std::string& source() const { return source_; }
     Size size() const { return Size{pixelSize_.width / scale_, pixelSize_.height / scale_}; }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/image/Image.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Decodes picture bytes of any supported kind (PNG, JPEG, GIF, told apart by their
+// signatures) into RGBA frames. Safe on any thread.
+class ImageDecoder {
+public:
+    // Nothing for bytes of no known kind, damaged bytes, or a picture of zero pixels.
+    // `source` becomes the picture's source; `scale` its scale.
+    static std::shared_ptr<Image> decode(std::string_view bytes, std::string source, double scale = 1.0);
+};
+
+}  // namespace platform

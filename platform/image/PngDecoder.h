@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/image/Image.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// PNG pictures through libpng, straight into RGBA pixels.
+class PngDecoder {
+public:
+    static bool matches(std::string_view bytes);
+    // Nothing for bytes libpng cannot read or a picture without pixels.
+    static std::shared_ptr<Image> decode(std::string_view bytes, std::string source, double scale);
+};
+
+}  // namespace platform
