@@ -1,10 +1,12 @@
 #pragma once
 
-#include "platform/net/URLConnection.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/net/HttpSession.h"
 #include "platform/ui/LinkFollower.h"
 #include "platform/ui/View.h"
 #include "platform/web/WebViewDelegate.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +16,10 @@ namespace platform {
 // The embedded browser: loads one page at a time over the HTTP session (GET,
 // redirects followed, each one shown to the delegate first) and keeps what the
 // device API and the browser display need of it: its address, its visible text
-// and its links. Every delegate call happens on the main thread.
+// and its links. Every delegate call happens on the main thread, and the start of
+// a load is told on the next turn of the main loop, never inside the call that
+// asked for it. Any status with a body is a page (a 404 page finishes); only a
+// load that gets no page fails.
 class WebView : public View, public LinkFollower {
 public:
     explicit WebView(Rect frame = Rect{});
@@ -34,12 +39,18 @@ public:
     bool scalesPageToFit() const { return scalesPageToFit_; }
     void setScalesPageToFit(bool scales) { scalesPageToFit_ = scales; }
 
-    // The address of the page shown (after redirects), or of the load in flight.
-    std::string url() const { return url_; }
+    // The address of the load in flight, else of the page shown (after redirects).
+    std::string url() const { return loading_ ? loadingUrl_ : pageUrl_; }
     bool isLoading() const { return loading_; }
+    // Seconds without any sign of life from the server before a load fails.
+    static constexpr double kTimeoutSeconds = 60.0;
+    // Redirects followed within one load before it fails.
+    static constexpr int kMaxRedirects = 20;
+    // Bytes of a body kept for reading its text; the rest is received and dropped.
+    static constexpr std::size_t kMaxBodyBytes = 4 * 1024 * 1024;
     // The page's visible text, tags stripped and entities decoded.
     std::string pageText() const { return pageText_; }
-    // The targets of the page's <a> elements, absolute.
+    // The targets of the page's <a> elements, made absolute against the page's address.
     std::vector<std::string> links() const { return links_; }
 
     Value screenEntry() const override;
@@ -49,23 +60,32 @@ private:
     class Loader;
     friend class Loader;
 
-    // Starts a transfer for an address the delegate allowed; `first` says whether
-    // it begins a load (not a redirect within one).
-    void startLoad(const std::string& url, bool first);
+    // Begins a load of an address the delegate allowed.
+    void begin(const std::string& url);
+    // Requests one address of the load (the first, or where a redirect points).
+    void request(const std::string& url);
     void cancelTransfer();
-    void receivedResponse(const HttpResponse& response);
-    void receivedData(std::string_view data);
-    void finishedTransfer();
-    void failed(const WebError& error);
+    void restartTimeout();
+    void receivedResponse(std::uint64_t load, const HttpResponse& response);
+    void receivedData(std::uint64_t load, std::string_view data);
+    void finishedTransfer(std::uint64_t load);
+    void failedTransfer(std::uint64_t load, const HttpError& error);
+    void showPage();
+    void fail(const WebError& error);
     bool ask(const std::string& url, WebViewNavigationType type);
     std::shared_ptr<WebViewDelegate> delegate() const { return delegate_.lock(); }
 
     std::weak_ptr<WebViewDelegate> delegate_;
-    std::shared_ptr<URLConnection> connection_;
-    std::shared_ptr<Loader> loader_;
+    HttpTaskId task_ = 0;
+    // The start (or the failure) told on the next turn, and the time-out of the transfer.
+    Timer pending_;
+    Timer timeout_;
+    // Numbers the loads, so that events of a load that was replaced are dropped.
+    std::uint64_t load_ = 0;
     HttpResponse response_;
     std::string body_;
-    std::string url_;
+    std::string loadingUrl_;
+    std::string pageUrl_;
     std::string pageText_;
     std::vector<std::string> links_;
     int redirects_ = 0;
