@@ -1,0 +1,226 @@
+#include "imageloader/ImageCache.h"
+
+#include "imageloader/WebImageDecoder.h"
+#include "platform/foundation/Container.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Md5.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/image/JpegEncoder.h"
+#include "platform/ui/Application.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+struct CachedFile {
+    std::filesystem::path path;
+    platform::Clock::Date modified;
+    std::uint64_t allocatedSize = 0;
+};
+
+// The files of the folder (hidden ones left out), with their dates and the space they take.
+std::vector<CachedFile> listCachedFiles(const std::string& folder) {
+    std::vector<CachedFile> files;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::filesystem::path& path = it->path();
+        if (path.filename().string().starts_with('.') || !it->is_regular_file(error)) {
+            continue;
+        }
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) {
+            continue;
+        }
+        CachedFile file;
+        file.path = path;
+        file.modified = std::chrono::system_clock::time_point(
+            std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec)));
+        file.allocatedSize = static_cast<std::uint64_t>(info.st_blocks) * 512;
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
+}  // namespace
+
+std::shared_ptr<ImageCache> ImageCache::sharedImageCache() {
+    static std::shared_ptr<ImageCache> shared = std::make_shared<ImageCache>("default");
+    return shared;
+}
+
+ImageCache::ImageCache(const std::string& ns, const std::string& directory)
+    : diskCachePath_(platform::FileSystem::appendingPathComponent(
+          directory.empty() ? platform::Container::shared().caches() : directory, "qelvo.ImageCache." + ns)),
+      ioQueue_("qelvo.ImageCache.io") {
+    auto& center = platform::NotificationCenter::defaultCenter();
+    memoryWarning_ = center.addObserver(platform::Application::kDidReceiveMemoryWarningNotification,
+                                        [this](const platform::Notification&) { clearMemory(); });
+    termination_ = center.addObserver(platform::Application::kWillTerminateNotification,
+                                      [this](const platform::Notification&) {
+                                          cleanDisk();
+                                          // The process ends right after this notification.
+                                          waitForDiskQueue();
+                                      });
+}
+
+ImageCache::~ImageCache() = default;
+
+std::string ImageCache::cachePathForKey(const std::string& key) const {
+    return platform::FileSystem::appendingPathComponent(diskCachePath_, platform::Md5::hex(key));
+}
+
+std::size_t ImageCache::costOf(const platform::Image& image) {
+    const platform::Size size = image.size();
+    return static_cast<std::size_t>(size.width * size.height * image.scale());
+}
+
+void ImageCache::queryDiskCacheForKey(const std::string& key, QueryCompletedBlock done) {
+    if (!done) {
+        return;
+    }
+    if (key.empty()) {
+        done(nullptr, ImageCacheType::None);
+        return;
+    }
+    if (auto image = memCache_.objectForKey(key)) {
+        done(std::move(image), ImageCacheType::Memory);
+        return;
+    }
+    ioQueue_.async([this, key, done = std::move(done)]() mutable {
+        std::shared_ptr<platform::Image> image = readFromDisk(key);
+        platform::RunLoop::main().post([image = std::move(image), done = std::move(done)] {
+            done(image, image ? ImageCacheType::Disk : ImageCacheType::None);
+        });
+    });
+}
+
+std::shared_ptr<platform::Image> ImageCache::readFromDisk(const std::string& key) {
+    std::optional<std::string> bytes = platform::FileSystem::readFile(cachePathForKey(key));
+    if (!bytes) {
+        return nullptr;
+    }
+    std::shared_ptr<platform::Image> image = WebImageDecoder::decodedImage(*bytes, key);
+    if (image) {
+        memCache_.setObject(key, image, costOf(*image));
+    }
+    return image;
+}
+
+void ImageCache::storeImage(std::shared_ptr<platform::Image> image,
+                            std::shared_ptr<const std::string> imageData, const std::string& key,
+                            bool toDisk) {
+    if (!image || key.empty()) {
+        return;
+    }
+    memCache_.setObject(key, image, costOf(*image));
+    if (!toDisk) {
+        return;
+    }
+    ioQueue_.async([this, image = std::move(image), imageData = std::move(imageData), key] {
+        std::shared_ptr<const std::string> bytes = imageData;
+        if (!bytes) {
+            if (auto encoded = platform::JpegEncoder::encode(*image, 1.0)) {
+                bytes = std::make_shared<const std::string>(std::move(*encoded));
+            }
+        }
+        if (!bytes) {
+            return;
+        }
+        if (!platform::FileSystem::isDirectory(diskCachePath_)) {
+            platform::FileSystem::createDirectories(diskCachePath_);
+        }
+        // A failed write leaves the picture to be downloaded again; nothing to report.
+        platform::FileSystem::writeFileAtomically(cachePathForKey(key), *bytes);
+    });
+}
+
+std::shared_ptr<platform::Image> ImageCache::imageFromMemoryCacheForKey(const std::string& key) {
+    return memCache_.objectForKey(key);
+}
+
+std::shared_ptr<platform::Image> ImageCache::imageFromDiskCacheForKey(const std::string& key) {
+    if (auto image = memCache_.objectForKey(key)) {
+        return image;
+    }
+    return readFromDisk(key);
+}
+
+void ImageCache::removeImageForKey(const std::string& key, bool fromDisk) {
+    if (key.empty()) {
+        return;
+    }
+    memCache_.removeObjectForKey(key);
+    if (fromDisk) {
+        ioQueue_.async([this, key] { platform::FileSystem::remove(cachePathForKey(key)); });
+    }
+}
+
+void ImageCache::clearMemory() {
+    memCache_.removeAllObjects();
+}
+
+void ImageCache::clearDisk() {
+    ioQueue_.async([this] {
+        platform::FileSystem::remove(diskCachePath_);
+        platform::FileSystem::createDirectories(diskCachePath_);
+    });
+}
+
+void ImageCache::cleanDisk() {
+    const platform::Clock::Date now = platform::RunLoop::main().clock().wallNow();
+    ioQueue_.async([this, now] { cleanDiskBefore(now); });
+}
+
+void ImageCache::cleanDiskBefore(platform::Clock::Date now) {
+    const platform::Clock::Date expiration = now - std::chrono::seconds(maxCacheAge_.load());
+    const std::uint64_t maxCacheSize = maxCacheSize_.load();
+    std::vector<CachedFile> kept;
+    std::uint64_t keptSize = 0;
+    std::error_code error;
+    for (CachedFile& file : listCachedFiles(diskCachePath_)) {
+        if (file.modified <= expiration) {
+            std::filesystem::remove(file.path, error);
+            continue;
+        }
+        keptSize += file.allocatedSize;
+        kept.push_back(std::move(file));
+    }
+    if (maxCacheSize == 0 || keptSize <= maxCacheSize) {
+        return;
+    }
+    const std::uint64_t target = maxCacheSize / 2;
+    std::sort(kept.begin(), kept.end(),
+              [](const CachedFile& a, const CachedFile& b) { return a.modified < b.modified; });
+    for (const CachedFile& file : kept) {
+        if (std::filesystem::remove(file.path, error)) {
+            keptSize -= file.allocatedSize;
+            if (keptSize < target) {
+                break;
+            }
+        }
+    }
+}
+
+std::uint64_t ImageCache::getSize() const {
+    std::uint64_t total = 0;
+    for (const CachedFile& file : listCachedFiles(diskCachePath_)) {
+        total += platform::FileSystem::fileSize(file.path.string()).value_or(0);
+    }
+    return total;
+}
+
+std::size_t ImageCache::getDiskCount() const {
+    return listCachedFiles(diskCachePath_).size();
+}
+
+void ImageCache::waitForDiskQueue() {
+    ioQueue_.waitUntilIdle();
+}
