@@ -3,14 +3,23 @@
 #include "Library/HTTPRequest/HTTPRequestDelegate.h"
 #include "Library/HTTPRequest/HTTPRequestError.h"
 #include "Library/HTTPRequest/HTTPRequestProgressDelegate.h"
+#include "Library/HTTPRequest/PartialFileWriter.h"
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/net/HttpSession.h"
+#include "platform/net/HttpTypes.h"
 
 #include <any>
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 using HTTPRequestUserInfo = std::map<std::string, std::any>;
 
@@ -64,19 +73,78 @@ protected:  // for scripted doubles in tests: set state, then call the delegates
     void setExecuting(bool executing);
 
 private:
-    std::string url_;
+    friend class HTTPRequestQueue;
+    friend class HTTPRequestConnection;
+
+    // How the body of the current response goes into the partial file.
+    enum class BodyTarget { Discard, CountOnly, Write };
+
+    // Queue (main thread): runs the request; a request that cannot run ends at once.
+    void beginTransfer();
+    void startAttempt();
+    void restartAfterInterruption();
+    // Connection events of the current attempt (main thread).
+    void handleResponse(const platform::HttpResponse& response);
+    void handleData(std::string_view chunk);
+    void handleFinish();
+    void handleFailure(const platform::HttpError& error);
+    // Decides where the body of a non-redirect response goes; false when the request
+    // restarted or failed instead.
+    bool prepareBody(const platform::HttpResponse& response);
+    // Empties the partial file and asks for the whole file again; returns false.
+    bool restartFromFirstByte();
+    void failToWrite();
+    void statusCheck();
+    void reportProgress(bool bodyComplete);
+    void completeBody();
+    bool moveIntoPlace();
+    void fail(int code, std::string description);
+    void markFinished();
+    void performCancel();
+    void stopTransfer();
+    std::string partialPath() const;
+
+    mutable std::mutex lock_;  // the delegates, which other threads may clear
     std::weak_ptr<HTTPRequestDelegate> delegate_;
     std::weak_ptr<HTTPRequestProgressDelegate> progressDelegate_;
+    std::atomic<bool> executing_{false};
+
+    std::string url_;
     std::string destinationPath_;
     std::string temporaryPath_;
     int retriesOnTimeout_ = 0;
     bool allowResume_ = false;
     HTTPRequestUserInfo userInfo_;
     double timeOutSeconds_ = 10.0;
-    std::map<std::string, std::string> extraHeaders_;
+    std::vector<std::pair<std::string, std::string>> extraHeaders_;
 
     HTTPHeaders responseHeaders_;
     int statusCode_ = 0;
     std::optional<HTTPRequestError> error_;
-    bool executing_ = false;
+
+    // The running transfer; main thread only.
+    std::uint64_t attempt_ = 0;  // events of older attempts are ignored
+    platform::HttpTaskId task_ = 0;
+    platform::Timer statusTimer_;
+    platform::Clock::TimePoint lastActivity_{};
+    std::string currentURL_;
+    std::string redirectURL_;
+    int redirectsInARow_ = 0;
+    int timeoutRestarts_ = 0;
+    bool droppedConnectionRetried_ = false;
+    bool restartedFromFirstByte_ = false;
+    bool started_ = false;
+    bool complete_ = false;
+    bool cancelled_ = false;
+    bool sentRange_ = false;
+    bool headersIn_ = false;
+    bool redirectPending_ = false;
+    bool gzipEncoded_ = false;
+    bool accurateProgress_ = true;
+    BodyTarget bodyTarget_ = BodyTarget::Discard;
+    std::uint64_t partialSize_ = 0;
+    std::uint64_t bytesRead_ = 0;
+    std::uint64_t lastReportedTotal_ = 0;
+    std::int64_t contentLength_ = 0;
+    PartialFileWriter writer_;
 };

@@ -1,0 +1,47 @@
+#include "Library/HTTPRequest/PartialFileWriter.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <cerrno>
+
+PartialFileWriter::~PartialFileWriter() {
+    close();
+}
+
+bool PartialFileWriter::open(const std::string& path, std::uint64_t keepBytes) {
+    close();
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        return false;
+    }
+    const auto offset = static_cast<off_t>(keepBytes);
+    if (::ftruncate(fd_, offset) != 0 || ::lseek(fd_, offset, SEEK_SET) != offset) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool PartialFileWriter::write(std::string_view bytes) {
+    if (fd_ < 0) {
+        return false;
+    }
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+void PartialFileWriter::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
