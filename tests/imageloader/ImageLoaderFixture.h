@@ -4,6 +4,7 @@
 #include "imageloader/WebImageDownloader.h"
 #include "imageloader/WebImageManager.h"
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Application.h"
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
