@@ -72,6 +72,7 @@ public:
         HttpTaskId id = nextId_.fetch_add(1) + 1;
         auto transfer =
             std::make_shared<HttpTransfer>(id, std::move(request), std::move(delegate), deliverOn, registry_);
+        transfer->setWakeNetwork([multi = multi_] { curl_multi_wakeup(multi); });
         registry_->add(id, transfer);
         enqueue({Command::Add, std::move(transfer)});
         return id;
@@ -120,6 +121,7 @@ private:
             collectFinished();
             for (auto& [id, transfer] : running_) {
                 transfer->dispatch();
+                transfer->resumeIfCaughtUp();
             }
             curl_multi_poll(multi_, nullptr, 0, kIdleWaitMilliseconds, nullptr);
         }

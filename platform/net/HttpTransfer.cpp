@@ -123,6 +123,11 @@ std::size_t HttpTransfer::onHeader(char* data, std::size_t size, std::size_t cou
 std::size_t HttpTransfer::onBody(char* data, std::size_t size, std::size_t count, void* self) {
     auto* transfer = static_cast<HttpTransfer*>(self);
     if (!transfer->discardingBody_ && !transfer->cancelled_.load(std::memory_order_relaxed)) {
+        if (transfer->undelivered_.load() >= kMaxUndeliveredBytes) {
+            // curl keeps these bytes and offers them again after resumeIfCaughtUp().
+            transfer->paused_.store(true);
+            return CURL_WRITEFUNC_PAUSE;
+        }
         transfer->body_.append(data, size * count);
     }
     return size * count;
@@ -196,7 +201,15 @@ void HttpTransfer::queueData() {
     if (body_.empty()) {
         return;
     }
-    queue([chunk = std::move(body_)](HttpTaskDelegate& delegate) { delegate.didReceiveData(chunk); });
+    undelivered_.fetch_add(body_.size());
+    queue([this, chunk = std::move(body_)](HttpTaskDelegate& delegate) {
+        delegate.didReceiveData(chunk);
+        // The delivery lambda keeps the transfer alive while its events run.
+        const std::size_t left = undelivered_.fetch_sub(chunk.size()) - chunk.size();
+        if (paused_.load() && left < kMaxUndeliveredBytes / 2 && wakeNetwork_) {
+            wakeNetwork_();
+        }
+    });
     body_.clear();
 }
 
@@ -248,6 +261,13 @@ void HttpTransfer::dispatch() {
         }
     });
     events_.clear();
+}
+
+void HttpTransfer::resumeIfCaughtUp() {
+    if (easy_ != nullptr && paused_.load() && undelivered_.load() < kMaxUndeliveredBytes / 2) {
+        paused_.store(false);
+        curl_easy_pause(easy_, CURLPAUSE_CONT);
+    }
 }
 
 void HttpTransfer::cancel() {

@@ -42,6 +42,12 @@ public:
     // The transfer ended with `result` (a CURLcode): dispatches its last events.
     void complete(int result);
 
+    // Network thread: continues a transfer paused because its receiver fell behind, once the
+    // receiver has caught up.
+    void resumeIfCaughtUp();
+    // Any thread: how the delivery thread wakes the network thread when it has caught up.
+    void setWakeNetwork(std::function<void()> wake) { wakeNetwork_ = std::move(wake); }
+
     // Delivery thread: no event is delivered afterwards and the delegate is released.
     void cancel();
     // Any thread: cancels the transfer on its delivery thread.
@@ -62,6 +68,12 @@ private:
     RunLoop& deliverOn_;
     std::shared_ptr<HttpTransferRegistry> registry_;
     std::atomic<bool> cancelled_{false};
+    // Body bytes handed over but not yet delivered: above the limit the transfer pauses, so a
+    // slow receiver does not make the process hold the whole body in memory.
+    static constexpr std::size_t kMaxUndeliveredBytes = 4 * 1024 * 1024;
+    std::atomic<std::size_t> undelivered_{0};
+    std::atomic<bool> paused_{false};
+    std::function<void()> wakeNetwork_;
 
     // Delivery thread only.
     std::shared_ptr<HttpTaskDelegate> delegate_;
