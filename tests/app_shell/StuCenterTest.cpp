@@ -95,7 +95,8 @@ TEST_F(StuCenterTest, ASessionWithoutIdentifierShowsLoginButCountsAsLoggedInOnTa
     EXPECT_EQ(alert()["tag"], 8000);
     device.alert(platform::Value{{"button", 0}});
     ASSERT_EQ(tapText("课程收藏").status, 200);
-    EXPECT_EQ(screens(), std::vector<std::string>{"StuCenterViewCon"}) << "no login screen for a user name";
+    EXPECT_EQ(screens(), (std::vector<std::string>{"StuCenterViewCon", "FavorViewCon"}))
+        << "a user name opens the favourites, not the login screen";
 }
 
 TEST_F(StuCenterTest, TheCellularSwitchAsksAndACancelledChangeIsUndone) {
