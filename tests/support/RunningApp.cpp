@@ -95,6 +95,14 @@ bool RunningApp::restartApp() {
     return startApp();
 }
 
+bool RunningApp::killAndRestartApp() {
+    if (app_ && !appEnded_) {
+        app_->signal(SIGKILL);
+        app_->waitForExit(10s);
+    }
+    return startApp();
+}
+
 int RunningApp::quitApp() {
     post("/api/quit");
     int status = app_ ? app_->waitForExit(10s) : -1;

@@ -42,6 +42,8 @@ public:
 
     // Stops the app (SIGTERM) and starts it again on the same container and service.
     bool restartApp();
+    // Kills the app at once (SIGKILL: nothing runs on the way out) and starts it again.
+    bool killAndRestartApp();
     // Ends the app through the device API; returns its exit status.
     int quitApp();
 
