@@ -82,6 +82,7 @@ private:
     void createNameButtons();
     void scrollHandlePan(platform::GestureRecognizer& recognizer);
     void finishSelection(int tag);
+    std::shared_ptr<platform::Button> buttonWithTag(int tag) const;
 
     std::shared_ptr<platform::View> topView_;
     std::shared_ptr<platform::ImageView> leftGapImage_;
@@ -95,6 +96,7 @@ private:
     bool isRootScroll_ = false;
     bool isBuildUI_ = false;
     bool wired_ = false;
+    platform::Timer selectionTimer_;  // the selection animation under way
     platform::Color tabItemNormalColor_ = platform::Color::black();
     platform::Color tabItemSelectedColor_ = platform::Color::black();
     std::shared_ptr<platform::Image> tabItemNormalBackgroundImage_;
