@@ -8,17 +8,14 @@
 #include "platform/foundation/RunLoop.h"
 #include "service/RequestHelp.h"
 #include "service/ServiceOperations.h"
+#include "bench/support/DemoServiceProcess.h"
 
 #include <curl/curl.h>
 #include <httplib.h>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,7 +27,6 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
 
 namespace {
 
@@ -39,83 +35,6 @@ constexpr int kWarmUp = 10;
 constexpr const char* kPath = "/wcm/qelvo/app/index.aspx";
 
 using Clock = std::chrono::steady_clock;
-
-// The demo service as a child process, found at its build location.
-class DemoServiceProcess {
-public:
-    bool start() {
-        const char* binary = QELVO_DEMO_SERVICE_BIN;
-        if (access(binary, X_OK) != 0) {
-            return false;
-        }
-        int fds[2];
-        if (pipe(fds) != 0) {
-            return false;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        std::vector<std::string> args = {binary, "--port", "0"};
-        std::vector<char*> argv;
-        argv.reserve(args.size() + 1);
-        for (auto& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        int spawned = posix_spawn(&pid_, binary, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (spawned != 0) {
-            close(fds[0]);
-            pid_ = -1;
-            return false;
-        }
-        out_ = fds[0];
-        return waitForOrigin();
-    }
-    ~DemoServiceProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-        }
-        if (out_ >= 0) {
-            close(out_);
-        }
-    }
-    const std::string& origin() const { return origin_; }
-
-private:
-    bool waitForOrigin() {
-        const std::string marker = "listening on ";
-        std::string output;
-        const auto limit = Clock::now() + std::chrono::seconds(10);
-        while (Clock::now() < limit) {
-            pollfd descriptor{out_, POLLIN, 0};
-            if (poll(&descriptor, 1, 100) <= 0) {
-                continue;
-            }
-            char buffer[512];
-            ssize_t count = read(out_, buffer, sizeof buffer);
-            if (count <= 0) {
-                return false;
-            }
-            output.append(buffer, static_cast<std::size_t>(count));
-            std::size_t at = output.find(marker);
-            std::size_t end = at == std::string::npos ? at : output.find('\n', at);
-            if (end != std::string::npos) {
-                origin_ = output.substr(at + marker.size(), end - at - marker.size());
-                return true;
-            }
-        }
-        return false;
-    }
-
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string origin_;
-};
 
 // Stands in when the demo service has not been built: a fixed home page reply.
 class FixedReplyServer {
@@ -222,7 +141,7 @@ int main() {
     curl_global_init(CURL_GLOBAL_DEFAULT);
 
     std::string origin;
-    DemoServiceProcess demo;
+    bench::DemoServiceProcess demo;
     std::unique_ptr<FixedReplyServer> fallback;
     if (demo.start()) {
         origin = demo.origin();
