@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 // 15 window bits plus 16: expect a gzip header and trailer.
 constexpr int kGzipWindowBits = 15 + 16;
 

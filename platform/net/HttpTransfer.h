@@ -70,7 +70,7 @@ private:
     std::atomic<bool> cancelled_{false};
     // Body bytes handed over but not yet delivered: above the limit the transfer pauses, so a
     // slow receiver does not make the process hold the whole body in memory.
-    static constexpr std::size_t kMaxUndeliveredBytes = 4 * 1024 * 1024;
+    static constexpr std::size_t kMaxUndeliveredBytes = std::size_t{4} * 1024 * 1024;
     std::atomic<std::size_t> undelivered_{0};
     std::atomic<bool> paused_{false};
     std::function<void()> wakeNetwork_;

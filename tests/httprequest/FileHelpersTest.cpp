@@ -72,7 +72,7 @@ TEST_F(FileHelpers, WriterKeepsTheAskedPrefixAndWritesOnFromThere) {
 }
 
 TEST_F(FileHelpers, InflatesLargeAndMultiMemberGzip) {
-    const std::string text = sample(3 * 1024 * 1024);
+    const std::string text = sample(std::size_t{3} * 1024 * 1024);
     const std::string half = text.substr(0, text.size() / 2);
     const std::string rest = text.substr(text.size() / 2);
     write(folder + "/one.gz", gzip(text));
