@@ -136,11 +136,23 @@ public:
     void requestFinished(HTTPRequest& request) override;
     void requestFailed(HTTPRequest& request) override;
 
+    // The "If-Range" value a new request for `record` sends: its stored validator, when
+    // the partial file holds bytes to resume from.
+    static std::optional<std::string> ifRangeValidator(const FileModel& record);
+
     // The record of a request: its userInfo "File".
     static std::shared_ptr<FileModel> recordOf(const HTTPRequest& request);
 
 private:
-    struct LoadedRecord;
+    // A record read off the main thread, with the base and target sub-path it names.
+    struct LoadedRecord {
+        std::shared_ptr<FileModel> record;
+        std::string basepath;
+        std::string targetSubPath;
+    };
+    // Nothing for a file that is no dictionary, or lacks a usable "filename".
+    static std::optional<LoadedRecord> readRecordFile(const std::string& path, const std::string& basepath,
+                                                      const std::string& targetSubPath);
 
     std::shared_ptr<FileModel> firstRecordNamed(const FileModel::Text& fileName) const;
     void markFailed(const std::shared_ptr<FileModel>& record);

@@ -1,0 +1,890 @@
+#include "download/FilesDownManage.h"
+
+#include "components/Toast.h"
+#include "netutil/ALNetwork.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "storage/CommonHelper.h"
+
+#include <algorithm>
+#include <any>
+#include <cctype>
+#include <mutex>
+#include <utility>
+
+using platform::FileSystem;
+using platform::Json;
+using platform::Value;
+
+namespace {
+
+constexpr int kStatusForbidden = 403;
+constexpr int kStatusNotFound = 404;
+constexpr int kErrorCancelled = 4;
+
+std::mutex& sharedMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::shared_ptr<FilesDownManage>& sharedEngine() {
+    static std::shared_ptr<FilesDownManage> engine;
+    return engine;
+}
+
+FilesDownManage::Environment& sharedEnvironment() {
+    static FilesDownManage::Environment environment;
+    return environment;
+}
+
+// "%@" of an optional text.
+std::string describe(const FileModel::Text& text) {
+    return text ? *text : std::string("(null)");
+}
+
+// The path extension of a URL's path, query and fragment left out.
+std::string urlPathExtension(const std::string& url) {
+    std::string path = url.substr(0, url.find_first_of("?#"));
+    const auto scheme = path.find("://");
+    if (scheme != std::string::npos) {
+        const auto slash = path.find('/', scheme + 3);
+        path = slash == std::string::npos ? std::string() : path.substr(slash);
+    }
+    return FileSystem::pathExtension(FileSystem::lastPathComponent(path));
+}
+
+std::optional<std::string> headerValue(const HTTPHeaders& headers, std::string_view name) {
+    for (const auto& [key, value] : headers) {
+        if (key.size() == name.size() && std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+// The validator "If-Range" can compare: a strong ETag, else Last-Modified. A weak ETag
+// never matches in "If-Range", so it only serves when nothing else is offered: the
+// download then starts again rather than risk joining different contents.
+FileModel::Text validatorOf(const HTTPHeaders& headers) {
+    const auto etag = headerValue(headers, "ETag");
+    if (etag && !etag->starts_with("W/")) {
+        return etag;
+    }
+    if (auto modified = headerValue(headers, "Last-Modified")) {
+        return modified;
+    }
+    return etag;
+}
+
+void removeLogged(const std::string& path) {
+    if (FileSystem::exists(path) && !FileSystem::remove(path)) {
+        platform::logf("{}", "Failed to delete file at path '" + path + "'");
+    }
+}
+
+std::string recordFilePath(const std::string& tempPath) {
+    return tempPath + ".plist";
+}
+
+}  // namespace
+
+std::shared_ptr<FilesDownManage> FilesDownManage::sharedFilesDownManage() {
+    {
+        const std::lock_guard lock(sharedMutex());
+        if (sharedEngine()) {
+            return sharedEngine();
+        }
+    }
+    // The launch sequence creates the engine first; anything earlier gets the
+    // application's own folders.
+    return sharedFilesDownManageWithBasepath("DownLoad", {"DownLoad/mp4"});
+}
+
+std::shared_ptr<FilesDownManage> FilesDownManage::sharedFilesDownManageWithBasepath(
+    const std::string& basepath, const std::vector<std::string>& targetPathArr) {
+    const std::lock_guard lock(sharedMutex());
+    auto& engine = sharedEngine();
+    if (!engine) {
+        engine = create(basepath, targetPathArr, sharedEnvironment());
+    } else if (engine->basepath_ != basepath) {
+        engine->cleanLastInfo();
+        engine->basepath_ = basepath;
+        engine->loadTempfiles();
+        engine->loadFinishedfiles();
+    }
+    engine->basepath_ = basepath;
+    engine->targetPathArray_ = targetPathArr;
+    return engine;
+}
+
+void FilesDownManage::setSharedEnvironment(Environment environment) {
+    const std::lock_guard lock(sharedMutex());
+    sharedEnvironment() = std::move(environment);
+}
+
+std::shared_ptr<FilesDownManage> FilesDownManage::create(std::string basepath,
+                                                         std::vector<std::string> targetPathArr,
+                                                         Environment environment) {
+    auto engine = std::make_shared<FilesDownManage>(std::move(basepath), std::move(targetPathArr),
+                                                    std::move(environment));
+    auto& defaults = platform::UserDefaults::standard();
+    if (!defaults.objectForKey(kMaxRequestCountKey)) {
+        defaults.setObject("1", kMaxRequestCountKey);
+        defaults.synchronize();
+    }
+    engine->loadFinishedfiles();
+    engine->loadTempfiles();
+    return engine;
+}
+
+FilesDownManage::FilesDownManage(std::string basepath, std::vector<std::string> targetPathArr,
+                                 Environment environment)
+    : basepath_(std::move(basepath)),
+      targetSubPath_("mp4"),
+      targetPathArray_(std::move(targetPathArr)),
+      environment_(std::move(environment)) {}
+
+FilesDownManage::~FilesDownManage() = default;
+
+bool FilesDownManage::isSafeFileID(std::string_view fileID) {
+    if (fileID.empty() || fileID == "." || fileID == "..") {
+        return false;
+    }
+    return std::none_of(fileID.begin(), fileID.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '/' || c == '\\' || byte < 0x20 || byte == 0x7f;
+    });
+}
+
+int FilesDownManage::maxRequestCount() {
+    const auto stored = platform::UserDefaults::standard().objectForKey(kMaxRequestCountKey);
+    const int value = stored ? Json::intValue(&*stored) : 1;
+    // Below one nothing could ever run and every add would wait for good.
+    return std::max(value, 1);
+}
+
+void FilesDownManage::setDownloadDelegate(std::weak_ptr<DownloadDelegate> delegate) {
+    downloadDelegate_ = std::move(delegate);
+}
+
+std::shared_ptr<DownloadDelegate> FilesDownManage::downloadDelegate() const {
+    return downloadDelegate_.lock();
+}
+
+std::shared_ptr<FileModel> FilesDownManage::recordOf(const HTTPRequest& request) {
+    const auto& info = request.userInfo();
+    const auto found = info.find("File");
+    if (found == info.end()) {
+        return nullptr;
+    }
+    const auto* record = std::any_cast<std::shared_ptr<FileModel>>(&found->second);
+    return record ? *record : nullptr;
+}
+
+std::shared_ptr<HTTPRequest> FilesDownManage::makeRequest(const std::string& url) const {
+    return environment_.makeRequest ? environment_.makeRequest(url) : HTTPRequest::initWithURL(url);
+}
+
+bool FilesDownManage::onCellularNetwork() const {
+    return environment_.onCellularNetwork ? environment_.onCellularNetwork() : ALNetwork::connectedVia3G();
+}
+
+std::uint64_t FilesDownManage::freeDiskSpace() const {
+    return environment_.freeDiskSpace ? environment_.freeDiskSpace() : CommonHelper::getFreeDiskspace();
+}
+
+std::shared_ptr<FileModel> FilesDownManage::firstRecordNamed(const FileModel::Text& fileName) const {
+    const auto found = std::find_if(filelist_.begin(), filelist_.end(),
+                                    [&](const auto& record) { return record->fileName() == fileName; });
+    return found == filelist_.end() ? nullptr : *found;
+}
+
+void FilesDownManage::tellUpdate(HTTPRequest& request) {
+    if (const auto delegate = downloadDelegate()) {
+        delegate->updateCellProgress(request);
+    }
+}
+
+void FilesDownManage::markFailed(const std::shared_ptr<FileModel>& record) {
+    const auto fail = [](FileModel& failed) {
+        failed.setIsDownloading(false);
+        failed.setWillDownloading(false);
+        failed.setError(true);
+    };
+    fail(*record);
+    for (const auto& other : filelist_) {
+        if (other->fileName() == record->fileName()) {
+            fail(*other);
+        }
+    }
+}
+
+// ---- adding and scheduling
+
+void FilesDownManage::downFileUrl(const std::string& url, const std::string& fileID,
+                                  const std::string& filetarget, const std::string& byName) {
+    if (!isSafeFileID(fileID)) {
+        platform::logf("文件标识无效: {}", fileID);
+        return;
+    }
+    const auto notWifiDown = platform::UserDefaults::standard().stringForKey(kNotWifiDownKey);
+    const bool cellular = onCellularNetwork();
+    platform::logf("notifiDown is: {},是否3G {}", describe(notWifiDown), cellular ? 1 : 0);
+    if (cellular) {
+        if (notWifiDown == "yes") {
+            Toast::showToastWithText(kToastCellularWarning);
+        } else {
+            Toast::showToastWithText(kToastCellularForbidden);
+            return;
+        }
+    }
+    if (freeDiskSpace() < kRequiredFreeSpace) {
+        Toast::showToastWithText(kToastNoDiskSpace);
+        return;
+    }
+
+    targetSubPath_ = filetarget;
+    auto record = std::make_shared<FileModel>();
+    record->setFileName(fileID);
+    record->setFileURL(url);
+    record->setFileByName(byName);
+    record->setTime(CommonHelper::dateToString(platform::RunLoop::main().clock().wallNow()));
+    record->setFileType(urlPathExtension(url));
+    const std::string targetPath =
+        FileSystem::appendingPathComponent(CommonHelper::getTargetPathWithBasepath(basepath_, targetSubPath_),
+                                           fileID + "." + *record->fileType());
+    record->setTargetPath(targetPath);
+    platform::logf("targetPath is: {}", targetPath);
+    record->setTempPath(
+        FileSystem::appendingPathComponent(CommonHelper::getTempFolderPathWithBasepath(basepath_), fileID));
+    record->setIsDownloading(false);
+    record->setWillDownloading(true);
+    record->setError(false);
+    record->setIsFirstReceived(true);
+    fileInfo_ = record;
+
+    if (FileSystem::exists(targetPath)) {
+        Toast::showToastWithText(kToastAlreadyDownloaded);
+        return;
+    }
+    const std::string recordPath = recordFilePath(*record->tempPath());
+    platform::logf("tempFilePath is: {}", recordPath);
+    if (FileSystem::exists(recordPath)) {
+        Toast::showToastWithText(kToastAlreadyListed);
+        return;
+    }
+    filelist_.push_back(record);
+    startLoad();
+    Toast::showToastWithText(kToastAdded);
+}
+
+void FilesDownManage::startLoad() {
+    const int max = maxRequestCount();
+    int running = 0;
+    for (const auto& record : filelist_) {
+        if (record->error() || !record->isDownloading()) {
+            continue;
+        }
+        record->setWillDownloading(false);
+        if (running < max) {
+            ++running;
+        } else {
+            record->setIsDownloading(false);
+            record->setWillDownloading(true);
+        }
+    }
+    if (running < max) {
+        for (const auto& record : filelist_) {
+            if (record->error() || record->isDownloading() || !record->willDownloading()) {
+                continue;
+            }
+            if (++running > max) {
+                break;
+            }
+            record->setIsDownloading(true);
+            record->setWillDownloading(false);
+        }
+    }
+    // A copy: the delegate hears of every request and may look at the lists.
+    const auto records = filelist_;
+    for (const auto& record : records) {
+        if (!record->error()) {
+            beginRequest(record, record->isDownloading());
+        }
+    }
+    count_ = filelist_.size();
+}
+
+void FilesDownManage::beginRequest(const std::shared_ptr<FileModel>& record, bool isBeginDown) {
+    const auto requests = downinglist_;
+    for (const auto& request : requests) {
+        const auto owner = recordOf(*request);
+        if (!owner || owner->fileName() != record->fileName()) {
+            continue;
+        }
+        if (request->isExecuting()) {
+            if (isBeginDown) {
+                return;  // it already runs
+            }
+            request->setUserInfo({{"File", record}});
+            request->clearDelegatesAndCancel();
+            tellUpdate(*request);
+            return;
+        }
+        if (!isBeginDown) {
+            tellUpdate(*request);  // the idle request stays
+            return;
+        }
+    }
+
+    saveDownloadFile(*record);
+    record->setIsFirstReceived(true);
+    auto fresh = makeRequest(record->fileURL().value_or(""));
+    if (!fresh) {
+        platform::logf("无法创建请求: {}", describe(record->fileURL()));
+        return;
+    }
+    fresh->setDelegate(weak_from_this());
+    fresh->setDownloadDestinationPath(record->targetPath().value_or(""));
+    fresh->setTemporaryFileDownloadPath(record->tempPath().value_or(""));
+    fresh->setDownloadProgressDelegate(weak_from_this());
+    fresh->setNumberOfTimesToRetryOnTimeout(kRetriesOnTimeout);
+    fresh->setAllowResumeForFileDownloads(true);
+    fresh->setUserInfo({{"File", record}});
+    fresh->setTimeOutSeconds(kRequestTimeOut);
+    // The bytes on disk are only joined to a reply of the same contents: a server
+    // whose file changed answers "If-Range" with the whole new file.
+    if (const auto validator = ifRangeValidator(*record)) {
+        fresh->addRequestHeader("If-Range", *validator);
+    }
+
+    const auto same = std::find_if(downinglist_.begin(), downinglist_.end(), [&](const auto& request) {
+        const auto owner = recordOf(*request);
+        return owner && owner->fileName() == record->fileName();
+    });
+    if (same != downinglist_.end()) {
+        const auto replaced = *same;
+        *same = fresh;
+        replaced->clearDelegatesAndCancel();
+    } else {
+        downinglist_.push_back(fresh);
+    }
+    // Started once it is in the list, so its callbacks always find it there.
+    if (isBeginDown) {
+        fresh->startAsynchronous();
+    }
+    tellUpdate(*fresh);
+}
+
+std::optional<std::string> FilesDownManage::ifRangeValidator(const FileModel& record) {
+    if (!record.fileValidator() || !record.tempPath()) {
+        return std::nullopt;
+    }
+    const auto partialSize = FileSystem::fileSize(*record.tempPath());
+    if (!partialSize || *partialSize == 0) {
+        return std::nullopt;
+    }
+    return record.fileValidator();
+}
+
+// ---- user actions
+
+void FilesDownManage::stopRequest(HTTPRequest& request) {
+    const int max = maxRequestCount();
+    if (request.isExecuting()) {
+        request.clearDelegatesAndCancel();
+    }
+    if (const auto owner = recordOf(request)) {
+        if (const auto record = firstRecordNamed(owner->fileName())) {
+            record->setIsDownloading(false);
+            record->setWillDownloading(false);
+        }
+    }
+    const auto downloading = std::count_if(filelist_.begin(), filelist_.end(),
+                                           [](const auto& record) { return record->isDownloading(); });
+    if (downloading < max) {
+        const auto waiting = std::find_if(filelist_.begin(), filelist_.end(), [](const auto& record) {
+            return !record->isDownloading() && record->willDownloading();
+        });
+        if (waiting != filelist_.end()) {
+            (*waiting)->setIsDownloading(true);
+            (*waiting)->setWillDownloading(false);
+        }
+    }
+    startLoad();
+}
+
+void FilesDownManage::resumeRequest(HTTPRequest& request) {
+    if (platform::UserDefaults::standard().stringForKey(kNotWifiDownKey) != "yes" && onCellularNetwork()) {
+        Toast::showToastWithText(kToastCellularForbidden);
+        return;
+    }
+    const int max = maxRequestCount();
+    int downloading = 0;
+    std::shared_ptr<FileModel> lastSlot;
+    for (const auto& record : filelist_) {
+        if (record->isDownloading() && ++downloading == max) {
+            lastSlot = record;
+        }
+    }
+    if (downloading == max && lastSlot && lastSlot->isDownloading()) {
+        lastSlot->setIsDownloading(false);
+        lastSlot->setWillDownloading(true);
+    }
+    if (const auto owner = recordOf(request)) {
+        for (const auto& record : filelist_) {
+            if (record->fileName() == owner->fileName()) {
+                record->setIsDownloading(true);
+                record->setWillDownloading(false);
+                record->setError(false);
+            }
+        }
+    }
+    startLoad();
+}
+
+void FilesDownManage::deleteRequest(HTTPRequest& request) {
+    // Held here: taking it out of the list must not end it while it is in use.
+    const auto held = request.weak_from_this().lock();
+    const bool wasExecuting = request.isExecuting();
+    if (wasExecuting) {
+        request.clearDelegatesAndCancel();
+    }
+    if (const auto owner = recordOf(request)) {
+        if (owner->tempPath()) {
+            removeLogged(*owner->tempPath());
+            removeLogged(recordFilePath(*owner->tempPath()));
+        }
+        const auto found = std::find_if(filelist_.begin(), filelist_.end(), [&](const auto& record) {
+            return record->fileName() == owner->fileName();
+        });
+        if (found != filelist_.end()) {
+            filelist_.erase(found);
+        }
+    }
+    std::erase_if(downinglist_, [&](const auto& listed) { return listed.get() == &request; });
+    if (wasExecuting) {
+        startLoad();
+    }
+    count_ = filelist_.size();
+}
+
+void FilesDownManage::stopAllRequest() {
+    if (downinglist_.empty()) {
+        return;
+    }
+    const auto requests = downinglist_;
+    for (const auto& request : requests) {
+        if (request->isExecuting()) {
+            request->clearDelegatesAndCancel();
+        }
+        const auto owner = recordOf(*request);
+        if (!owner) {
+            continue;
+        }
+        if (const auto record = firstRecordNamed(owner->fileName())) {
+            record->setIsDownloading(false);
+            record->setWillDownloading(false);
+        }
+        platform::logf("停止下载任务: {}", describe(owner->fileName()));
+    }
+    startLoad();
+}
+
+void FilesDownManage::clearAllRquests() {
+    const auto requests = downinglist_;
+    for (const auto& request : requests) {
+        if (request->isExecuting()) {
+            request->clearDelegatesAndCancel();
+        }
+        const auto owner = recordOf(*request);
+        if (owner && owner->tempPath()) {
+            removeLogged(*owner->tempPath());
+            removeLogged(recordFilePath(*owner->tempPath()));
+        }
+    }
+    downinglist_.clear();
+    filelist_.clear();
+    count_ = 0;
+}
+
+void FilesDownManage::cleanLastInfo() {
+    for (const auto& request : downinglist_) {
+        if (request->isExecuting()) {
+            request->clearDelegatesAndCancel();
+        }
+    }
+    saveFinishedFile();
+    downinglist_.clear();
+    finishedlist_.clear();
+    filelist_.clear();
+    count_ = 0;
+    // A rebuild still reading the old folders must not fill the emptied list.
+    ++loadGeneration_;
+    tempfilesLoaded_ = false;
+}
+
+// ---- request callbacks
+
+void FilesDownManage::requestStarted(HTTPRequest& /*request*/) {}
+
+void FilesDownManage::didReceiveResponseHeaders(HTTPRequest& request, const HTTPHeaders& headers) {
+    const auto record = recordOf(request);
+    if (!record) {
+        return;
+    }
+    record->setIsFirstReceived(true);
+    if (headerValue(headers, "Content-Range")) {
+        return;  // a resumed response: the stored size and validator still hold
+    }
+    const auto length = headerValue(headers, "Content-Length");
+    record->setFileSize(std::to_string(length ? Json::longLongValue(*length) : 0LL));
+    record->setFileValidator(validatorOf(headers));
+    saveDownloadFile(*record);
+}
+
+void FilesDownManage::didReceiveBytes(HTTPRequest& request, std::int64_t bytes) {
+    platform::logf("下载数据: {}", bytes);
+    const auto record = recordOf(request);
+    const int status = request.responseStatusCode();
+    if (record && status != kStatusNotFound && status != kStatusForbidden) {
+        if (record->isFirstReceived()) {
+            record->setIsFirstReceived(false);
+            record->setFileReceivedSize(std::to_string(bytes));
+        } else {
+            const long long stored = Json::longLongValue(record->fileReceivedSize().value_or(""));
+            record->setFileReceivedSize(std::to_string(stored + bytes));
+        }
+        saveDownloadFile(*record);
+    }
+    tellUpdate(request);
+}
+
+void FilesDownManage::requestFinished(HTTPRequest& request) {
+    const auto held = request.weak_from_this().lock();
+    const int status = request.responseStatusCode();
+    platform::logf("下载完成:{}", status);
+    const auto record = recordOf(request);
+    if (!record) {
+        return;
+    }
+    if (status == kStatusNotFound || status == kStatusForbidden) {
+        if (request.isExecuting()) {
+            request.clearDelegatesAndCancel();
+        }
+        markFailed(record);
+        // The error page took the finished file's place.
+        if (record->targetPath() && FileSystem::exists(*record->targetPath()) &&
+            !FileSystem::remove(*record->targetPath())) {
+            platform::logf("删除文件出错:{}",
+                           "Failed to delete file at path '" + *record->targetPath() + "'");
+        }
+        startLoad();
+        tellUpdate(request);
+        return;
+    }
+    finishedlist_.push_back(record);
+    if (record->tempPath()) {
+        removeLogged(recordFilePath(*record->tempPath()));
+    }
+    std::erase(filelist_, record);
+    std::erase_if(downinglist_, [&](const auto& listed) { return listed.get() == &request; });
+    saveFinishedFile();
+    startLoad();
+    if (const auto delegate = downloadDelegate()) {
+        delegate->finishedDownload(request);
+    }
+}
+
+void FilesDownManage::requestFailed(HTTPRequest& request) {
+    const auto& error = request.error();
+    if (error && error->code == kErrorCancelled) {
+        return;
+    }
+    if (request.isExecuting()) {
+        request.clearDelegatesAndCancel();
+    }
+    if (const auto record = recordOf(request)) {
+        markFailed(record);
+    }
+    tellUpdate(request);
+}
+
+// ---- record files and the finished list
+
+void FilesDownManage::saveDownloadFile(const FileModel& record) {
+    if (!record.tempPath() ||
+        !platform::PropertyList::writeAtomically(record.recordDictionary(basepath_, targetSubPath_),
+                                                 recordFilePath(*record.tempPath()))) {
+        platform::log("write plist fail");
+    }
+}
+
+std::shared_ptr<FileModel> FilesDownManage::getTempfile(const std::string& path) {
+    auto loaded = readRecordFile(path, basepath_, targetSubPath_);
+    if (!loaded) {
+        return nullptr;
+    }
+    basepath_ = loaded->basepath;
+    targetSubPath_ = loaded->targetSubPath;
+    return loaded->record;
+}
+
+void FilesDownManage::loadTempfiles() {
+    tempfilesLoaded_ = false;
+    const std::uint64_t generation = ++loadGeneration_;
+    std::weak_ptr<FilesDownManage> weak = weak_from_this();
+    // Only the reading happens off the main thread; the records reach the lists there.
+    platform::DispatchQueue::global().async(
+        [weak, generation, basepath = basepath_, targetSubPath = targetSubPath_] {
+            const std::string folder = CommonHelper::getTempFolderPathWithBasepath(basepath);
+            std::vector<LoadedRecord> loaded;
+            const auto names = FileSystem::list(folder);
+            if (!names) {
+                platform::logf("{}", "Failed to list the folder at path '" + folder + "'");
+            }
+            for (const auto& name : names.value_or(std::vector<std::string>{})) {
+                if (FileSystem::pathExtension(name) != "plist") {
+                    continue;
+                }
+                if (auto record = readRecordFile(FileSystem::appendingPathComponent(folder, name), basepath,
+                                                 targetSubPath)) {
+                    loaded.push_back(std::move(*record));
+                }
+            }
+            std::vector<std::shared_ptr<FileModel>> records;
+            records.reserve(loaded.size());
+            for (const auto& item : loaded) {
+                records.push_back(item.record);
+            }
+            const auto sorted = sortbyTime(records);
+            std::vector<LoadedRecord> ordered;
+            ordered.reserve(loaded.size());
+            for (const auto& record : sorted) {
+                ordered.push_back(*std::find_if(loaded.begin(), loaded.end(),
+                                                [&](const auto& item) { return item.record == record; }));
+            }
+            platform::RunLoop::main().post([weak, generation, ordered = std::move(ordered)]() mutable {
+                const auto self = weak.lock();
+                if (self && self->loadGeneration_ == generation) {
+                    self->takeLoadedRecords(std::move(ordered));
+                }
+            });
+        });
+}
+
+void FilesDownManage::takeLoadedRecords(std::vector<LoadedRecord> loaded) {
+    std::vector<std::shared_ptr<FileModel>> taken;
+    for (auto& item : loaded) {
+        // Deleted meanwhile, or already known: the main thread's view wins.
+        if (!FileSystem::exists(recordFilePath(*item.record->tempPath())) ||
+            firstRecordNamed(item.record->fileName())) {
+            continue;
+        }
+        basepath_ = item.basepath;
+        targetSubPath_ = item.targetSubPath;
+        taken.push_back(std::move(item.record));
+    }
+    // Read back in time order, ahead of anything added while they were being read.
+    filelist_.insert(filelist_.begin(), taken.begin(), taken.end());
+    tempfilesLoaded_ = true;
+    startLoad();
+}
+
+std::string FilesDownManage::finishedListPath() const {
+    const std::string folder = FileSystem::appendingPathComponent(CommonHelper::getDocumentPath(), basepath_);
+    return FileSystem::appendingPathComponent(folder, kFinishedListFileName);
+}
+
+void FilesDownManage::loadFinishedfiles() {
+    const std::string path = finishedListPath();
+    platform::logf("plistPath is: {}", path);
+    if (!FileSystem::exists(path)) {
+        return;
+    }
+    const auto entries = platform::PropertyList::read(path);
+    if (!entries || !entries->is_array()) {
+        platform::logf("{}", "Failed to read the finished list at path '" + path + "'");
+        return;
+    }
+    for (const auto& entry : *entries) {
+        if (!entry.is_object()) {
+            continue;
+        }
+        auto record = std::make_shared<FileModel>();
+        record->setFileName(Json::stringForKey(entry, "filename"));
+        record->setFileType(FileSystem::pathExtension(record->fileName().value_or("")));
+        record->setFileSize(Json::stringForKey(entry, "filesize"));
+        record->setTime(Json::stringForKey(entry, "time"));
+        record->setFileByName(Json::stringForKey(entry, "byname"));
+        if (const auto stored = Json::stringForKey(entry, "filepath")) {
+            record->setTargetPath(finishedTargetPath(*stored));
+        }
+        finishedlist_.push_back(record);
+    }
+}
+
+std::optional<std::string> FilesDownManage::finishedTargetPath(const std::string& storedPath) const {
+    static constexpr std::string_view kDocuments = "Documents";
+    const std::string documents = CommonHelper::getDocumentPath();
+    const auto first = storedPath.find(kDocuments);
+    const auto last = storedPath.rfind(kDocuments);
+    if (first != std::string::npos && first == last) {
+        // The container may have moved since the path was stored.
+        return documents + storedPath.substr(first + kDocuments.size());
+    }
+    if (last != std::string::npos) {
+        const std::string moved = documents + storedPath.substr(last + kDocuments.size());
+        if (FileSystem::exists(moved)) {
+            return moved;
+        }
+    }
+    // A path from elsewhere: the file is still usable when it lies in one of the
+    // current target folders under its own name.
+    const std::string name = FileSystem::lastPathComponent(storedPath);
+    if (!isSafeFileID(name)) {
+        return std::nullopt;
+    }
+    std::vector<std::string> folders;
+    for (const auto& target : targetPathArray_) {
+        folders.push_back(FileSystem::appendingPathComponent(documents, target));
+    }
+    folders.push_back(FileSystem::appendingPathComponent(
+        FileSystem::appendingPathComponent(documents, basepath_), targetSubPath_));
+    for (const auto& folder : folders) {
+        const std::string candidate = FileSystem::appendingPathComponent(folder, name);
+        if (FileSystem::exists(candidate)) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+void FilesDownManage::saveFinishedFile() {
+    Value entries = Value::array();
+    for (const auto& record : finishedlist_) {
+        entries.push_back(record->finishedEntryDictionary());
+    }
+    const std::string path = finishedListPath();
+    FileSystem::createDirectories(FileSystem::deletingLastPathComponent(path));
+    if (!platform::PropertyList::writeAtomically(entries, path)) {
+        platform::log("write plist fail");
+    }
+}
+
+void FilesDownManage::removeFinishedEntry(const FileModel& record) {
+    const std::string path = finishedListPath();
+    platform::logf("plistPath is: {}", path);
+    auto entries = platform::PropertyList::read(path);
+    if (!entries || !entries->is_array()) {
+        return;
+    }
+    const auto found = std::find_if(entries->begin(), entries->end(), [&](const Value& entry) {
+        return entry.is_object() && Json::stringForKey(entry, "filename") == record.fileName();
+    });
+    if (found != entries->end()) {
+        entries->erase(found);
+    }
+    if (!platform::PropertyList::writeAtomically(*entries, path)) {
+        platform::log("write plist fail");
+    }
+}
+
+void FilesDownManage::deleteFinishFile(const std::shared_ptr<FileModel>& given) {
+    if (finishedlist_.empty() || !given) {
+        return;
+    }
+    // A copy: `given` may be the list's own element, which the erase destroys.
+    const std::shared_ptr<FileModel> record = given;
+    std::erase(finishedlist_, record);
+    platform::logf("selectedFile target path is: {}", describe(record->targetPath()));
+    if (record->targetPath() && FileSystem::exists(*record->targetPath()) &&
+        !FileSystem::remove(*record->targetPath())) {
+        platform::log("删除视频失败");
+    }
+    removeFinishedEntry(*record);
+}
+
+void FilesDownManage::clearAllFinished() {
+    const std::size_t total = finishedlist_.size();
+    for (std::size_t index = 0; index < total; ++index) {
+        const auto& record = finishedlist_[index];
+        if (record->targetPath() && FileSystem::exists(*record->targetPath()) &&
+            !FileSystem::remove(*record->targetPath())) {
+            platform::log("删除视频失败");
+        }
+        removeFinishedEntry(*record);
+    }
+    finishedlist_.clear();
+}
+
+std::vector<std::shared_ptr<FileModel>> FilesDownManage::sortbyTime(
+    const std::vector<std::shared_ptr<FileModel>>& records) {
+    struct Keyed {
+        std::shared_ptr<FileModel> record;
+        std::optional<CommonHelper::Date> date;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(records.size());
+    for (const auto& record : records) {
+        keyed.push_back({record, CommonHelper::makeDate(record->time().value_or(""))});
+    }
+    // Insertion sort: a time that cannot be read compares equal to every other, which
+    // is no strict weak ordering, so the standard sorts may not be used. Stable, and
+    // download lists are short.
+    for (std::size_t index = 1; index < keyed.size(); ++index) {
+        std::size_t place = index;
+        while (place > 0 && keyed[index].date && keyed[place - 1].date &&
+               *keyed[index].date < *keyed[place - 1].date) {
+            --place;
+        }
+        std::rotate(keyed.begin() + static_cast<std::ptrdiff_t>(place),
+                    keyed.begin() + static_cast<std::ptrdiff_t>(index),
+                    keyed.begin() + static_cast<std::ptrdiff_t>(index) + 1);
+    }
+    std::vector<std::shared_ptr<FileModel>> sorted;
+    sorted.reserve(keyed.size());
+    for (auto& item : keyed) {
+        sorted.push_back(std::move(item.record));
+    }
+    return sorted;
+}
+
+std::optional<FilesDownManage::LoadedRecord> FilesDownManage::readRecordFile(
+    const std::string& path, const std::string& basepath, const std::string& targetSubPath) {
+    const auto dict = platform::PropertyList::read(path);
+    if (!dict || !dict->is_object()) {
+        platform::logf("{}", "Skipping unreadable download record at path '" + path + "'");
+        return std::nullopt;
+    }
+    const auto fileName = Json::stringForKey(*dict, "filename");
+    if (!fileName || !isSafeFileID(*fileName)) {
+        platform::logf("{}", "Skipping download record without a usable filename at path '" + path + "'");
+        return std::nullopt;
+    }
+    LoadedRecord loaded;
+    loaded.basepath = Json::stringForKey(*dict, "basepath").value_or(basepath);
+    loaded.targetSubPath = Json::stringForKey(*dict, "tarpath").value_or(targetSubPath);
+    auto record = std::make_shared<FileModel>();
+    record->setFileName(fileName);
+    record->setFileType(FileSystem::pathExtension(*fileName));
+    record->setFileByName(Json::stringForKey(*dict, "byname"));
+    record->setFileURL(Json::stringForKey(*dict, "fileurl"));
+    record->setFileSize(Json::stringForKey(*dict, "filesize"));
+    record->setFileReceivedSize(Json::stringForKey(*dict, "filerecievesize"));
+    record->setFileValidator(Json::stringForKey(*dict, kValidatorKey));
+    record->setTargetPath(FileSystem::appendingPathComponent(
+        CommonHelper::getTargetPathWithBasepath(loaded.basepath, loaded.targetSubPath), *fileName + ".mp4"));
+    record->setTempPath(FileSystem::appendingPathComponent(
+        CommonHelper::getTempFolderPathWithBasepath(loaded.basepath), *fileName));
+    record->setTime(Json::stringForKey(*dict, "time"));
+    loaded.record = std::move(record);
+    return loaded;
+}
