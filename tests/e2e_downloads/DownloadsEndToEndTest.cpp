@@ -1,0 +1,267 @@
+// Course videos downloaded by the running app from the demo service, driven only
+// through the device API: from a home tile to a finished file, across kills of the
+// process, and stopped by a move onto the cellular network.
+
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/RunningApp.h"
+#include "tests/support/TempContainer.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+namespace qelvo::test {
+namespace {
+
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+RunningApp::Paths paths() {
+    return {QELVO_APP_BIN, QELVO_DEMO_SERVICE_BIN, std::string(QELVO_SOURCE_DIR) + "/demo-service/data"};
+}
+
+json demoContent(const std::string& file) {
+    std::ifstream in(std::string(QELVO_SOURCE_DIR) + "/demo-service/data/content/" + file);
+    return json::parse(in, nullptr, false);
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Byte i of version 0 of a synthetic file of the demo service.
+unsigned char syntheticByte(std::uint64_t i) {
+    std::uint64_t x = i;
+    x ^= x >> 33;
+    x *= 0xFF51AFD7ED558CCDULL;
+    x ^= x >> 33;
+    return static_cast<unsigned char>(x & 0xFF);
+}
+
+// The index of the first byte that differs from the synthetic file, or -1.
+long long firstWrongByte(const std::string& bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(bytes[i]) != syntheticByte(i)) {
+            return static_cast<long long>(i);
+        }
+    }
+    return -1;
+}
+
+bool waitFor(const std::function<bool()>& done, double seconds) {
+    auto limit = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < limit) {
+        if (done()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+}
+
+std::uintmax_t sizeOf(const fs::path& path) {
+    std::error_code error;
+    auto size = fs::file_size(path, error);
+    return error ? 0 : size;
+}
+
+// The links of the front-most web page, from the view tree.
+void collectLinks(const json& node, std::vector<std::string>& links) {
+    if (node.contains("links")) {
+        for (const auto& link : node["links"]) {
+            links.push_back(link);
+        }
+    }
+    if (node.contains("children")) {
+        for (const auto& child : node["children"]) {
+            collectLinks(child, links);
+        }
+    }
+}
+
+class DownloadsEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A logged-in user, so the student centre opens the downloads screen.
+        auto& defaults = platform::UserDefaults::standard();
+        defaults.setObject("demo", "userName");
+        defaults.setObject("10001", "userId");
+        defaults.synchronize();
+    }
+
+    fs::path documents() const { return fs::path(container.path()) / "Documents" / "DownLoad"; }
+
+    // Opens the first course of the home page's first section and waits for its page.
+    std::string openCourseFromHome(RunningApp& app) {
+        const json home = demoContent("home.json");
+        std::string tile;
+        const json courses = demoContent("courses.json");
+        for (const auto& category : courses["categories"]) {
+            if (category["id"] == home["sections"][0]["categoryId"]) {
+                tile = category["courses"][0]["title"];
+            }
+        }
+        // The home page refreshes at first start; tap once its list has settled.
+        EXPECT_TRUE(app.waitForScreen(
+            [&](const json& s) { return RunningApp::showsText(s, tile) && !RunningApp::showsText(s, "正在刷新..."); },
+            20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_FALSE(tile.empty());
+        EXPECT_EQ(app.post("/api/tap", {{"text", tile}}).status, 200);
+        EXPECT_TRUE(app.waitForScreen([](const json& s) {
+            for (const auto& view : s["views"]) {
+                if (view["kind"] == "web" && !view.value("loading", true)) {
+                    return s["screens"].back() == "CourseDetailViewCon";
+                }
+            }
+            return false;
+        })) << app.screen().dump();
+        return tile;
+    }
+
+    std::string pageVideoLink(RunningApp& app) {
+        std::vector<std::string> links;
+        const json tree = app.get("/api/tree").body;
+        collectLinks(tree["window"], links);
+        for (const auto& link : links) {
+            if (link.rfind("video:", 0) == 0) {
+                return link;
+            }
+        }
+        return {};
+    }
+
+    // The student centre's downloads screen, with its unfinished list in front.
+    void openDownloads(RunningApp& app) {
+        // Screens pushed over the tab's root hide the tab bar.
+        for (int back = 0; back < 5 && app.screen()["screens"].size() > 1; ++back) {
+            app.post("/api/back");
+            app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "学员中心"); }, 2);
+        }
+        ASSERT_EQ(app.post("/api/tap", {{"text", "学员中心"}}).status, 200);
+        ASSERT_TRUE(app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "课程下载"); }));
+        ASSERT_EQ(app.post("/api/tap", {{"text", "课程下载"}}).status, 200);
+        ASSERT_TRUE(app.waitForScreen([](const json& s) { return s["screens"].back() == "StudeRecordViewCon"; }));
+    }
+
+    TempContainer container;
+};
+
+TEST_F(DownloadsEndToEnd, ACourseVideoFromAHomeTileFinishesByteIdenticalToTheServedFile) {
+    RunningApp app(paths(), container.path());
+    ASSERT_TRUE(app.ready()) << app.failure();
+    openCourseFromHome(app);
+    const std::string link = pageVideoLink(app);
+    ASSERT_FALSE(link.empty()) << app.get("/api/tree").body.dump();
+    ASSERT_EQ(app.post("/api/link", {{"url", link}}).status, 200);
+    EXPECT_TRUE(app.waitForScreen(
+        [](const json& s) { return s["toasts"].dump().find("已添加到下载列表") != std::string::npos; }));
+
+    // "video:" + address + "*" + identifier.
+    const std::string address = link.substr(6, link.rfind('*') - 6);
+    const std::string fileID = link.substr(link.rfind('*') + 1);
+    const fs::path finished = documents() / "mp4" / (fileID + ".mp4");
+    ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 30));
+
+    openDownloads(app);
+    ASSERT_EQ(app.post("/api/tap", {{"text", "已下载"}}).status, 200);
+    EXPECT_TRUE(app.waitForScreen([](const json& s) {
+        for (const auto& view : s["views"]) {
+            if (view["kind"] == "cell" && view.value("text", "").find("MB") != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    })) << app.screen().dump();
+
+    httplib::Client service("127.0.0.1", app.servicePort());
+    auto served = service.Get(address.substr(address.find('/', 7)));
+    ASSERT_TRUE(served && served->status == 200);
+    const std::string bytes = readFile(finished);
+    EXPECT_EQ(bytes.size(), served->body.size());
+    EXPECT_TRUE(bytes == served->body) << "the finished file differs from the served one";
+}
+
+TEST_F(DownloadsEndToEnd, KilledFiveTimesMidDownloadTheVideoStillFinishesByteForByte) {
+    constexpr std::uint64_t kSize = 48ULL * 1024 * 1024;
+    RunningApp app(paths(), container.path());
+    ASSERT_TRUE(app.ready()) << app.failure();
+    openCourseFromHome(app);
+    const std::string url = "http://127.0.0.1:" + std::to_string(app.servicePort()) + "/videos/synthetic/" +
+                            std::to_string(kSize) + ".mp4?rate=12582912";
+    ASSERT_EQ(app.post("/api/link", {{"url", "video:" + url + "*bigvideo"}}).status, 200);
+
+    const fs::path partial = documents() / "Temp" / "bigvideo";
+    const fs::path finished = documents() / "mp4" / "bigvideo.mp4";
+    for (int kill = 1; kill <= 5; ++kill) {
+        // Each kill lands further into the file: after 12%, 24%, ... 60% of it.
+        const std::uint64_t mark = kSize * 12 * kill / 100;
+        ASSERT_TRUE(waitFor([&] { return sizeOf(partial) >= mark; }, 60)) << "kill " << kill << ": stuck at "
+                                                                           << sizeOf(partial);
+        ASSERT_TRUE(app.killAndRestartApp()) << app.failure();
+        const std::uintmax_t kept = sizeOf(partial);
+        EXPECT_GE(kept, mark) << "the partial file lost bytes at kill " << kill;
+
+        // After the restart the download is stopped until the user resumes it.
+        openDownloads(app);
+        ASSERT_TRUE(app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "下载"); }))
+            << app.screen().dump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(sizeOf(partial), kept) << "nothing downloads before the user resumes";
+        ASSERT_EQ(app.post("/api/tap", {{"text", "下载"}}).status, 200);
+    }
+    ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 60));
+    const std::string bytes = readFile(finished);
+    EXPECT_EQ(bytes.size(), kSize);
+    EXPECT_EQ(firstWrongByte(bytes), -1);
+
+    // Every request after the first asked for the rest of the file.
+    int ranged = 0;
+    const json requests = app.serviceRequests();
+    for (const auto& request : requests["requests"]) {
+        if (request.value("path", "").find("/videos/synthetic/") == 0 && request.contains("headers")) {
+            ranged += request["headers"].contains("Range") ? 1 : 0;
+        }
+    }
+    EXPECT_GE(ranged, 5);
+}
+
+TEST_F(DownloadsEndToEnd, MovingOntoTheCellularNetworkStopsARunningDownload) {
+    RunningApp app(paths(), container.path());
+    ASSERT_TRUE(app.ready()) << app.failure();
+    ASSERT_EQ(app.post("/api/network", {{"status", "wifi"}}).status, 200);
+    openCourseFromHome(app);
+    const std::string url =
+        "http://127.0.0.1:" + std::to_string(app.servicePort()) + "/videos/synthetic/33554432.mp4?rate=1048576";
+    ASSERT_EQ(app.post("/api/link", {{"url", "video:" + url + "*slowvideo"}}).status, 200);
+    const fs::path partial = documents() / "Temp" / "slowvideo";
+    ASSERT_TRUE(waitFor([&] { return sizeOf(partial) > 0; }, 20));
+
+    ASSERT_EQ(app.post("/api/network", {{"status", "cellular"}}).status, 200);
+    bool stopped = false;
+    for (int attempt = 0; attempt < 100 && !stopped; ++attempt) {
+        const json log = app.get("/api/log?from=0").body;
+        for (const auto& line : log["lines"]) {
+            stopped = stopped || line.get<std::string>() == "停止下载任务: slowvideo";
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(stopped);
+    const std::uintmax_t kept = sizeOf(partial);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(sizeOf(partial), kept) << "the download went on over the cellular network";
+
+    openDownloads(app);
+    EXPECT_TRUE(app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "下载"); }));
+}
+
+}  // namespace
+}  // namespace qelvo::test
