@@ -3,6 +3,8 @@
 #include "app/AutorotateNavigationController.h"
 #include "app/AutorotateTabBarController.h"
 #include "app/SessionStore.h"
+#include "download/FilesDownManage.h"
+#include "download/NetStatusNotifier.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/image/Image.h"
@@ -55,8 +57,10 @@ const std::vector<TabEntry>& tabEntries() {
 bool AppDelegate::didFinishLaunchingWithOptions(platform::Application&) {
     _window = platform::View::create<platform::Window>(platform::Screen::bounds());
 
-    // The network-status watcher and the download engine are brought up here, before
-    // the session and the tabs, as soon as they exist.
+    // Both live from the first moment: the watcher starts observing reachability, and the
+    // engine reads the finished list now and rebuilds the unfinished one in the background.
+    NetStatusNotifier::getNetStatusInstance();
+    FilesDownManage::sharedFilesDownManageWithBasepath("DownLoad", {"DownLoad/mp4"});
 
     SessionStore::restore();
     buildTabs();
