@@ -178,15 +178,12 @@ void SearchViewCon::setSearchKey(const platform::Value& keys) {
     if (!_scrollView) {
         return;
     }
-    std::vector<std::shared_ptr<platform::View>> previous;
-    for (const auto& subview : _scrollView->subviews()) {
-        if (subview->tag() > 0) {
-            previous.push_back(subview);
-        }
-    }
-    for (const auto& button : previous) {
+    // The previous key buttons go, the first one (tag 0) included, so that no stale
+    // button stays under the new grid.
+    for (const auto& button : _keyButtons) {
         button->removeFromSuperview();
     }
+    _keyButtons.clear();
 
     auto self = std::static_pointer_cast<SearchViewCon>(shared_from_this());
     auto normal = platform::Image::named("search_bj.png");
@@ -208,6 +205,7 @@ void SearchViewCon::setSearchKey(const platform::Value& keys) {
         button->setTag(i);
         button->addTarget(self, &SearchViewCon::defaultSearchKeyClicked, platform::TouchUpInside);
         _scrollView->addSubview(button);
+        _keyButtons.push_back(button);
     }
     double needed = 80 + kKeyRowStep * (count / 3);
     if (needed > _scrollView->frame().height()) {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class RequestHelp;
 
@@ -89,6 +90,7 @@ private:
     std::shared_ptr<platform::TextField> _searchText;
     std::shared_ptr<platform::Button> _searchButton;
     std::shared_ptr<platform::ScrollView> _scrollView;
+    std::vector<std::shared_ptr<platform::Button>> _keyButtons;
     std::shared_ptr<platform::View> _historyBjView;
     std::shared_ptr<platform::TableView> _searchHistoryV;
     platform::Value _historyArr = platform::Value::array();
