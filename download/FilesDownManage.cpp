@@ -73,7 +73,7 @@ std::optional<std::string> headerValue(const HTTPHeaders& headers, std::string_v
 // never matches in "If-Range", so it only serves when nothing else is offered: the
 // download then starts again rather than risk joining different contents.
 FileModel::Text validatorOf(const HTTPHeaders& headers) {
-    const auto etag = headerValue(headers, "ETag");
+    auto etag = headerValue(headers, "ETag");
     if (etag && !etag->starts_with("W/")) {
         return etag;
     }
@@ -802,7 +802,7 @@ void FilesDownManage::deleteFinishFile(const std::shared_ptr<FileModel>& given) 
         return;
     }
     // A copy: `given` may be the list's own element, which the erase destroys.
-    const std::shared_ptr<FileModel> record = given;
+    const std::shared_ptr<FileModel> record = given;  // NOLINT(performance-unnecessary-copy-initialization)
     std::erase(finishedlist_, record);
     platform::logf("selectedFile target path is: {}", describe(record->targetPath()));
     if (record->targetPath() && FileSystem::exists(*record->targetPath()) &&

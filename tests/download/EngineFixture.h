@@ -52,7 +52,7 @@ public:
     bool detached() const { return !delegate() && !downloadProgressDelegate(); }
 
     // The response's headers are in.
-    void respond(int status, HTTPHeaders headers) {
+    void respond(int status, const HTTPHeaders& headers) {
         setResponse(status, headers);
         if (const auto target = delegate()) {
             target->didReceiveResponseHeaders(*this, headers);
