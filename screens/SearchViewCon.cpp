@@ -190,8 +190,10 @@ void SearchViewCon::setSearchKey(const platform::Value& keys) {
     auto pressed = platform::Image::named("search_bj_clicked.png");
     int count = keys.is_array() ? static_cast<int>(keys.size()) : 0;
     for (int i = 0; i < count; ++i) {
-        double x = kKeyLeft + kKeyColumnStep * (i % 3);
-        double y = kKeyTop + kKeyRowStep * (i / 3);
+        const int column = i % 3;
+        const int row = i / 3;  // whole rows of three
+        double x = kKeyLeft + kKeyColumnStep * column;
+        double y = kKeyTop + kKeyRowStep * row;
         auto button =
             platform::View::create<platform::Button>(platform::Rect::make(x, y, kKeyWidth, kKeyHeight));
         const platform::Value& key = keys[static_cast<std::size_t>(i)];
@@ -207,7 +209,8 @@ void SearchViewCon::setSearchKey(const platform::Value& keys) {
         _scrollView->addSubview(button);
         _keyButtons.push_back(button);
     }
-    double needed = 80 + kKeyRowStep * (count / 3);
+    const int fullRows = count / 3;  // the grid's height counts whole rows of three only
+    double needed = 80 + kKeyRowStep * fullRows;
     if (needed > _scrollView->frame().height()) {
         _scrollView->setContentSize(platform::Size{320, needed});
     }
