@@ -61,7 +61,7 @@ void BM_MemoryHitThroughViewCall(benchmark::State& state) {
     Setup& s = setup();
     auto view = platform::View::create<platform::ImageView>(platform::Rect::make(10, 10, 80, 60));
     std::size_t next = 0;
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         ImageViewWebCache::setImageWithURL(view, s.urls[next], s.placeholder);
         next = next + 1 == s.urls.size() ? 0 : next + 1;
     }

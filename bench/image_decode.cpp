@@ -162,7 +162,7 @@ int readGif(GifFileType* file, GifByteType* out, int wanted) {
     auto* reader = static_cast<Reader*>(file->UserData);
     const std::size_t count =
         std::min<std::size_t>(static_cast<std::size_t>(wanted), reader->bytes->size() - reader->offset);
-    std::memcpy(out, reader->bytes->data() + reader->offset, count);
+    std::copy_n(reinterpret_cast<const GifByteType*>(reader->bytes->data()) + reader->offset, count, out);
     reader->offset += count;
     return static_cast<int>(count);
 }
@@ -205,32 +205,32 @@ std::vector<std::vector<std::uint8_t>> directGif(const std::string& bytes) {
 }
 
 void BM_PngPlatform(benchmark::State& state) {
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         benchmark::DoNotOptimize(platform::ImageDecoder::decode(pngData(), "scene.png"));
     }
 }
 void BM_PngDirect(benchmark::State& state) {
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         benchmark::DoNotOptimize(directPng(pngData()));
     }
 }
 void BM_JpegPlatform(benchmark::State& state) {
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         benchmark::DoNotOptimize(platform::ImageDecoder::decode(jpegData(), "scene.jpg"));
     }
 }
 void BM_JpegDirect(benchmark::State& state) {
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         benchmark::DoNotOptimize(directJpeg(jpegData()));
     }
 }
 void BM_GifPlatform(benchmark::State& state) {
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         benchmark::DoNotOptimize(platform::ImageDecoder::decode(gifData(), "anim.gif"));
     }
 }
 void BM_GifDirect(benchmark::State& state) {
-    for (auto _ : state) {
+    while (state.KeepRunning()) {
         benchmark::DoNotOptimize(directGif(gifData()));
     }
 }

@@ -23,7 +23,8 @@ public:
     using QueryCompletedBlock =
         std::function<void(std::shared_ptr<platform::Image> image, ImageCacheType cacheType)>;
 
-    static constexpr std::int64_t kDefaultMaxCacheAge = 60 * 60 * 24 * 7;  // one week, in seconds
+    static constexpr std::int64_t kDefaultMaxCacheAge =
+        std::int64_t{60} * 60 * 24 * 7;  // one week, in seconds
 
     // The shared cache, namespace "default", under the container's Library/Caches.
     static std::shared_ptr<ImageCache> sharedImageCache();

@@ -67,8 +67,9 @@ std::shared_ptr<WebImageDownloaderOperation> WebImageDownloader::makeOperation(c
                 self->progressOf(url, received, expected);
             }
         },
-        [weak, url](std::shared_ptr<platform::Image> image, std::shared_ptr<const std::string> data,
-                    const std::optional<WebImageError>& error, bool finished) {
+        [weak, url](const std::shared_ptr<platform::Image>& image,
+                    const std::shared_ptr<const std::string>& data, const std::optional<WebImageError>& error,
+                    bool finished) {
             if (auto self = weak.lock()) {
                 self->completionOf(url, image, data, error, finished);
             }

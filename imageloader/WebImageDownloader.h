@@ -35,7 +35,7 @@ public:
     // address the completion is called at once with nothing (and no operation is made).
     // Virtual so tests can script a downloader's answers.
     virtual Download downloadImageWithURL(const std::string& url, unsigned options, ProgressBlock progress,
-                                  CompletedBlock completed);
+                                          CompletedBlock completed);
     // Withdraws a requester: its callbacks are not called; the download itself is
     // cancelled when no requester of the address remains.
     virtual void cancel(const std::string& url, std::uint64_t requester);

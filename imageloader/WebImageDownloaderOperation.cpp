@@ -11,7 +11,7 @@ namespace {
 
 // The buffer is sized from the announced length only up to this, so a lying
 // length cannot make it allocate a fortune before any byte arrived.
-constexpr std::int64_t kMaxReservedBytes = 16 * 1024 * 1024;
+constexpr std::int64_t kMaxReservedBytes = std::int64_t{16} * 1024 * 1024;
 
 }  // namespace
 

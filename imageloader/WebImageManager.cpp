@@ -108,7 +108,7 @@ void WebImageManager::downloadAfterCacheMiss(const std::shared_ptr<WebImageCombi
     WebImageDownloader::Download download = imageDownloader_->downloadImageWithURL(
         url, 0, std::move(progress),
         [weak, weakOperation, url, options, completed = std::move(completed)](
-            std::shared_ptr<platform::Image> image, std::shared_ptr<const std::string> data,
+            const std::shared_ptr<platform::Image>& image, std::shared_ptr<const std::string> data,
             const std::optional<WebImageError>& error, bool finished) {
             auto self = weak.lock();
             auto operation = weakOperation.lock();

@@ -109,15 +109,11 @@ std::shared_ptr<Image> GifDecoder::decode(std::string_view bytes, std::string so
         Image::Frame frame;
         frame.delay = control.DelayTime / 100.0;
         totalDelay += frame.delay;
-        if (i + 1 == file->ImageCount) {
-            frame.rgba = std::move(canvas);
-        } else {
-            frame.rgba = canvas;
-            if (control.DisposalMode == DISPOSE_BACKGROUND) {
-                clearArea(canvas, width, area);
-            } else if (control.DisposalMode == DISPOSE_PREVIOUS) {
-                canvas.swap(beforeFrame);
-            }
+        frame.rgba = canvas;
+        if (control.DisposalMode == DISPOSE_BACKGROUND) {
+            clearArea(canvas, width, area);
+        } else if (control.DisposalMode == DISPOSE_PREVIOUS) {
+            canvas.swap(beforeFrame);
         }
         frames.push_back(std::move(frame));
     }

@@ -7,6 +7,7 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdlib>
 
@@ -67,7 +68,7 @@ std::optional<std::string> JpegEncoder::encode(const Image& image, double qualit
     errors.base.output_message = stayQuiet;
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
-    const int libraryQuality = std::clamp(static_cast<int>(quality * 100.0 + 0.5), 0, 100);
+    const int libraryQuality = static_cast<int>(std::clamp(std::lround(quality * 100.0), 0L, 100L));
     const bool ok = compress(info, errors, image.frames().front().rgba.data(), width, height, libraryQuality,
                              &buffer, &size);
     jpeg_destroy_compress(&info);

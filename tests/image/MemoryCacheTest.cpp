@@ -63,6 +63,7 @@ TEST(MemoryCache, SafeFromSeveralThreads) {
     MemoryCache cache;
     cache.setCountLimit(50);
     std::vector<std::thread> threads;
+    threads.reserve(4);
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&cache, t] {
             for (int i = 0; i < 500; ++i) {

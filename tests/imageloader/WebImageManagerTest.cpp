@@ -121,7 +121,9 @@ TEST_F(WebImageManagerTest, SilentServerTimesOutAfterFifteenSecondsOfTheLoopsClo
     platform::RunLoop::main().setClock(clock);
     qelvo::testing::SilentServer silent;
     auto outcome = load(silent.url("/never.png"));
-    platform::RunLoop::main().runPending();
+    // The cache is asked first, on its disk queue; the download starts once it answered.
+    ASSERT_TRUE(
+        platform::RunLoop::main().runUntil([&] { return downloader->currentDownloadCount() == 1; }, 10.0));
     clock->advance(14.9);
     EXPECT_FALSE(outcome->called);
     clock->advance(0.2);
@@ -264,7 +266,7 @@ TEST_F(WebImageManagerTest, NotConnectedFailureMayBeRetriedOtherFailuresNot) {
     auto lost = std::make_shared<FailingDownloader>(platform::HttpError::NetworkConnectionLost);
     auto lostManager = std::make_shared<WebImageManager>(cache, lost);
     int answers = 0;
-    auto count = [&answers](std::shared_ptr<platform::Image>, const std::optional<WebImageError>&,
+    auto count = [&answers](const std::shared_ptr<platform::Image>&, const std::optional<WebImageError>&,
                             ImageCacheType, bool) { ++answers; };
     for (int i = 0; i < 2; ++i) {
         offlineManager->downloadWithURL("http://127.0.0.1:9/a.png", 0, nullptr, count);
@@ -293,9 +295,8 @@ TEST_F(WebImageManagerTest, DownloadReportsProgressAndPostsStartAndStop) {
     manager->downloadWithURL(
         server.url("/progress.png"), 0,
         [&](std::int64_t received, std::int64_t expected) { reports.emplace_back(received, expected); },
-        [&](std::shared_ptr<platform::Image>, const std::optional<WebImageError>&, ImageCacheType, bool) {
-            done = true;
-        });
+        [&](const std::shared_ptr<platform::Image>&, const std::optional<WebImageError>&, ImageCacheType,
+            bool) { done = true; });
     ASSERT_TRUE(platform::RunLoop::main().runUntil([&] { return done; }, 10.0));
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(stops, 1);
