@@ -23,19 +23,19 @@ class DeviceOperations {
 public:
     virtual ~DeviceOperations() = default;
 
-    virtual DeviceReply screen() = 0;                  // GET /api/screen
-    virtual DeviceReply tree() = 0;                    // GET /api/tree
-    virtual DeviceReply tap(const Value& body) = 0;    // POST /api/tap {"x","y"} or {"text","index"}
-    virtual DeviceReply drag(const Value& body) = 0;   // POST /api/drag {"from","to","seconds"}
-    virtual DeviceReply swipe(const Value& body) = 0;  // POST /api/swipe {"from","to"}
-    virtual DeviceReply type(const Value& body) = 0;   // POST /api/type {"text"}
-    virtual DeviceReply key(const Value& body) = 0;    // POST /api/key {"key"}
-    virtual DeviceReply alert(const Value& body) = 0;  // POST /api/alert {"button"}
-    virtual DeviceReply link(const Value& body) = 0;   // POST /api/link {"url"}
-    virtual DeviceReply back(const Value& body) = 0;   // POST /api/back {}
-    virtual DeviceReply app(const Value& body) = 0;    // POST /api/app {"event"}
+    virtual DeviceReply screen() = 0;                    // GET /api/screen
+    virtual DeviceReply tree() = 0;                      // GET /api/tree
+    virtual DeviceReply tap(const Value& body) = 0;      // POST /api/tap {"x","y"} or {"text","index"}
+    virtual DeviceReply drag(const Value& body) = 0;     // POST /api/drag {"from","to","seconds"}
+    virtual DeviceReply swipe(const Value& body) = 0;    // POST /api/swipe {"from","to"}
+    virtual DeviceReply type(const Value& body) = 0;     // POST /api/type {"text"}
+    virtual DeviceReply key(const Value& body) = 0;      // POST /api/key {"key"}
+    virtual DeviceReply alert(const Value& body) = 0;    // POST /api/alert {"button"}
+    virtual DeviceReply link(const Value& body) = 0;     // POST /api/link {"url"}
+    virtual DeviceReply back(const Value& body) = 0;     // POST /api/back {}
+    virtual DeviceReply app(const Value& body) = 0;      // POST /api/app {"event"}
     virtual DeviceReply network(const Value& body) = 0;  // POST /api/network {"status"}
-    virtual DeviceReply quit(const Value& body) = 0;   // POST /api/quit {}
+    virtual DeviceReply quit(const Value& body) = 0;     // POST /api/quit {}
 };
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <system_error>
@@ -56,6 +57,12 @@ DeviceServerRequest requestOf(const httplib::Request& request) {
     for (const auto& [key, value] : request.params)
         out.query.emplace(key, value);  // emplace keeps the first of repeated keys
     out.body = request.body;
+    for (const auto& [name, value] : request.headers) {
+        std::string lower = name;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        out.headers.emplace(std::move(lower), value);
+    }
     return out;
 }
 
@@ -63,6 +70,18 @@ void write(const DeviceServerResponse& from, httplib::Response& to) {
     to.status = from.status;
     for (const auto& [name, value] : from.headers)
         to.set_header(name.c_str(), value);
+    if (from.stream) {
+        to.set_chunked_content_provider(
+            from.contentType, [stream = from.stream](std::size_t, httplib::DataSink& sink) {
+                const DeviceServerResponse::Writer writer = [&sink](std::string_view part) {
+                    return sink.is_writable() && sink.write(part.data(), part.size());
+                };
+                if (stream(writer)) return true;
+                sink.done();
+                return true;
+            });
+        return;
+    }
     to.set_content(from.body, from.contentType.c_str());
 }
 
@@ -70,6 +89,22 @@ void write(const DeviceServerResponse& from, httplib::Response& to) {
 
 DeviceServer::DeviceServer(DeviceOperations& operations) : operations_(operations), gate_(RunLoop::main()) {
     addOperationRoutes();
+    display_ = std::make_unique<DisplayRoutes>(operations_, [this](const std::function<void()>& work) {
+        const auto reply = gate_.call(
+            [&work] {
+                work();
+                return DeviceReply::ok();
+            },
+            std::chrono::milliseconds(callTimeoutMs_.load()));
+        return reply.status == 200;
+    });
+}
+
+void DeviceServer::addDisplayRoutes() {
+    for (auto& route : display_->routes()) {
+        if (!findRoute(route.method, route.path))
+            routes_.push_back(Route{route.method, route.path, std::move(route.handler), nullptr});
+    }
 }
 
 DeviceServer::~DeviceServer() {
@@ -221,6 +256,7 @@ bool DeviceServer::start(int port) {
         logf("DeviceServer: cannot listen on port {}: not a port number", port);
         return false;
     }
+    addDisplayRoutes();
     auto server = std::make_unique<httplib::Server>();
     configure(*server);
     errno = 0;
@@ -234,6 +270,7 @@ bool DeviceServer::start(int port) {
     }
 
     gate_.open();
+    display_->open();
     auto finished = std::make_shared<std::atomic<bool>>(false);
     thread_ = std::thread([raw = server.get(), finished] {
         raw->listen_after_bind();
@@ -256,6 +293,7 @@ void DeviceServer::stop() {
     std::lock_guard lock(lifecycleMutex_);
     if (!server_) return;
     gate_.close();
+    display_->close();  // ends the event streams, which would hold the server's threads
     server_->stop();
     if (thread_.joinable()) thread_.join();
     server_.reset();

@@ -4,6 +4,7 @@
 #include "platform/device/DeviceServerMainLoopGate.h"
 #include "platform/device/DeviceServerRequest.h"
 #include "platform/device/DeviceServerResponse.h"
+#include "platform/device/DisplayRoutes.h"
 
 #include <atomic>
 #include <chrono>
@@ -60,9 +61,9 @@ public:
     // How long a call may wait for the main loop to take it (10 s by default).
     void setCallTimeout(std::chrono::milliseconds timeout);
 
-    // Adds a route before start() (the browser display adds its page and event
-    // stream here). `handler` runs on a server thread and must hand any work on app
-    // state to the main loop. False when serving already or the route exists.
+    // Adds a route before start(). The browser display's routes (see DisplayRoutes)
+    // join at start() where no route of the same method and path was added. `handler` runs on a server thread
+    // and must hand any work on app state to the main loop. False when serving already or the route exists.
     bool addRoute(const std::string& method, const std::string& path, RouteHandler handler,
                   AfterSent afterSent = nullptr);
 
@@ -80,11 +81,13 @@ private:
     DeviceServerResponse dispatch(const DeviceServerRequest& request) const;
     const Route* findRoute(const std::string& method, const std::string& path) const;
     void configure(httplib::Server& server);
+    void addDisplayRoutes();
 
     DeviceOperations& operations_;
     DeviceServerMainLoopGate gate_;
     std::atomic<long long> callTimeoutMs_{10'000};
     std::vector<Route> routes_;  // fixed while serving: the server threads read it
+    std::unique_ptr<DisplayRoutes> display_;
     std::mutex lifecycleMutex_;
     std::unique_ptr<httplib::Server> server_;
     std::thread thread_;

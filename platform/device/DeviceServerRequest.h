@@ -11,6 +11,8 @@ struct DeviceServerRequest {
     std::string path;                          // decoded, without the query
     std::map<std::string, std::string> query;  // the first value of each parameter
     std::string body;
+    // Header names in lower case; the first value of each.
+    std::map<std::string, std::string> headers = {};
 };
 
 }  // namespace platform

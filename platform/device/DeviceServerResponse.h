@@ -3,7 +3,9 @@
 #include "platform/device/DeviceOperations.h"
 #include "platform/foundation/Json.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,6 +19,11 @@ struct DeviceServerResponse {
     std::string contentType = kDeviceServerJsonType;
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
+    // An answer written piece by piece while the connection lasts (an event stream)
+    // instead of `body`: called again and again on the server thread with a writer
+    // until it returns false; the writer returns false once the client has gone.
+    using Writer = std::function<bool(std::string_view)>;
+    std::function<bool(const Writer&)> stream = {};
 
     static DeviceServerResponse json(int status, const Value& body) {
         return {status, kDeviceServerJsonType, Json::serialize(body), {}};

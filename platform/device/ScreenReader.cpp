@@ -3,6 +3,7 @@
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/TabBarController.h"
@@ -159,6 +160,13 @@ Value ScreenReader::screen() const {
 Value ScreenReader::describeTree(const View& view) const {
     Value node = Value::object();
     view.describe(node);
+    // The browser display lays out pictures by their size in points, which only
+    // the app knows ("@2x" files are twice as many pixels).
+    if (const auto* imageView = dynamic_cast<const ImageView*>(&view)) {
+        if (auto image = imageView->displayedImage()) {
+            node["imageSize"] = {image->size().width, image->size().height};
+        }
+    }
     if (view.isHidden()) {
         return node;  // nothing of a hidden view is drawn
     }

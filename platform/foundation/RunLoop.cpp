@@ -108,6 +108,7 @@ bool RunLoop::runOnePass() {
         batch.swap(posted_);
     }
     for (auto& task : batch) {
+        tasksStarted_.fetch_add(1, std::memory_order_relaxed);
         if (task) task();
         ranSomething = true;
     }
@@ -129,6 +130,7 @@ bool RunLoop::runOnePass() {
             }
         }
         ranSomething = true;
+        tasksStarted_.fetch_add(1, std::memory_order_relaxed);
         if (state->interval.count() == 0) {
             state->fired = true;
             Task task = std::move(state->task);

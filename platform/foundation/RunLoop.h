@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Clock.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -74,6 +75,9 @@ public:
     void adoptCurrentThread();
     // Number of pending timers (cancelled ones excluded); for tests and diagnostics.
     std::size_t pendingTimerCount() const;
+    // Any thread: how many tasks and timer calls the loop has started so far. A
+    // watcher that sees it unchanged knows the app did nothing in between.
+    std::uint64_t tasksStarted() const { return tasksStarted_.load(std::memory_order_relaxed); }
     // Drops every posted task and timer (tests reset the main loop between cases).
     void reset();
 
@@ -93,6 +97,7 @@ private:
     std::shared_ptr<Clock> clock_;
     std::thread::id loopThread_;
     bool stopRequested_ = false;
+    std::atomic<std::uint64_t> tasksStarted_{0};
 };
 
 }  // namespace platform
