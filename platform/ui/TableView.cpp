@@ -281,7 +281,17 @@ void TableView::layoutVisibleCells() {
         if (section.bottom <= visible.minY() || section.top >= visible.maxY()) {
             continue;
         }
-        for (std::size_t row = 0; row < section.rowHeights.size(); ++row) {
+        // Rows are laid out top to bottom, so the first row that can show is the last
+        // one starting at or above the visible top; a scroll step costs the rows on
+        // screen, not the rows of the list.
+        auto first = std::upper_bound(section.rowTops.begin(), section.rowTops.end(), visible.minY());
+        std::size_t from = first == section.rowTops.begin()
+                               ? 0
+                               : static_cast<std::size_t>(first - section.rowTops.begin()) - 1;
+        for (std::size_t row = from; row < section.rowHeights.size(); ++row) {
+            if (section.rowTops[row] >= visible.maxY()) {
+                break;
+            }
             Rect rect = Rect::make(0, section.rowTops[row], width, section.rowHeights[row]);
             if (rect.height() > 0 && rect.intersects(visible)) {
                 wanted.emplace(IndexPath{static_cast<int>(s), static_cast<int>(row)}, rect);
