@@ -77,7 +77,7 @@ TEST_F(DeviceServerRoutingTest, AnEmptyBodyIsAnEmptyObjectAndOneThatIsNoObjectAn
 }
 
 TEST_F(DeviceServerRoutingTest, UnknownCallsAnswer404AndWrongMethods405NamingTheRightOne) {
-    for (const std::string path : {"/", "/api/nothing", "/api/tap/", "/api/TAP"}) {
+    for (const std::string path : {"/index", "/api/nothing", "/api/tap/", "/api/TAP"}) {
         const auto got = get(path);
         ASSERT_TRUE(got) << path;
         EXPECT_EQ(got->status, 404) << path;

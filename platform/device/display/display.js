@@ -13,7 +13,8 @@ const keyboard = new Keyboard(document.getElementById('keys'));
 let scale = 1;
 let shownAlert = '';
 
-window.qelvo = { revision: 0, tree: null, drawnAt: 0 }; // read by the browser tests
+// Read by the browser tests; `onDraw`, when set, is called after each drawing.
+window.qelvo = { revision: 0, tree: null, drawnAt: 0, onDraw: null };
 
 function fit() {
   const menuWidth = 180;
@@ -61,6 +62,7 @@ function draw(tree, revision) {
   window.qelvo.tree = tree;
   window.qelvo.revision = revision;
   window.qelvo.drawnAt = performance.now();
+  if (window.qelvo.onDraw) window.qelvo.onDraw(tree);
 }
 
 function listen() {

@@ -6,7 +6,16 @@ const TAP_SLOP = 8;         // points a finger may wander and still tap
 const FLICK_SECONDS = 0.3;  // quicker strokes are swipes
 const FLICK_POINTS = 50;
 
-export async function call(path, body) {
+// Calls go out one after another, so the app sees them in the order they were made
+// (typing sends the whole text each time: a late shorter text must not win).
+let queue = Promise.resolve();
+export function call(path, body) {
+  const sent = queue.then(() => send(path, body));
+  queue = sent.catch(() => {});
+  return sent;
+}
+
+async function send(path, body) {
   const response = await fetch('/api/' + path, {
     method: 'POST', headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body || {}),
   });
@@ -79,7 +88,7 @@ export class Keyboard {
       this.kind = field.node.class;
       const text = field.node.text || '';
       // A secure field shows only bullets: editing it starts afresh, as on the phone.
-      this.area.value = /^\u2022+$/.test(text) ? '' : text;
+      this.area.value = /^[\u2022\u25CF]+$/.test(text) ? '' : text;
     }
     this.refocus();
   }

@@ -92,6 +92,8 @@ function boxStyle(node) {
   let style = `left:${px(x)};top:${px(y)};width:${px(w)};height:${px(h)};`;
   if (node.background) style += `background:${node.background};`;
   if (node.alpha !== undefined) style += `opacity:${node.alpha};`;
+  // Invisible views take no touches in the app either.
+  if (node.alpha !== undefined && node.alpha < 0.01) style += 'pointer-events:none;';
   if (node.cornerRadius) style += `border-radius:${px(node.cornerRadius)};`;
   if (node.border) style += `border:${px(node.border.width)} solid ${node.border.color};`;
   if (node.rotation) style += `transform:rotate(${node.rotation}rad);`;

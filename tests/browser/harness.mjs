@@ -1,0 +1,134 @@
+// Starts the demo service and the app on free loopback ports with a fresh home
+// folder, opens the display page in Debian's Chromium, and offers the few moves a
+// person makes: click a text, click a point of the phone, drag, type.
+import { spawn } from 'node:child_process';
+import { mkdtempSync, mkdirSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+export const sourceDir = path.resolve(here, '../..');
+export const buildDir = process.env.QELVO_BUILD_DIR ? path.resolve(process.env.QELVO_BUILD_DIR) : path.join(sourceDir, 'build');
+export const artefactDir = path.join(buildDir, 'browser-artefacts');
+
+function startProcess(command, args, marker, env = {}) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(command, args, { env: { ...process.env, ...env }, stdio: ['ignore', 'pipe', 'pipe'] });
+    let output = '';
+    const timer = setTimeout(() => reject(new Error(`${path.basename(command)} did not start: ${output}`)), 15000);
+    const look = (chunk) => {
+      output += chunk;
+      const match = output.match(marker);
+      if (match) { clearTimeout(timer); resolve({ child, port: Number(match[1]), output: () => output }); }
+    };
+    child.stdout.on('data', look);
+    child.stderr.on('data', look);
+    child.on('exit', (code) => { clearTimeout(timer); reject(new Error(`${path.basename(command)} exited (${code}): ${output}`)); });
+  });
+}
+
+function stopProcess(proc) {
+  if (!proc || proc.child.exitCode !== null) return Promise.resolve();
+  return new Promise((resolve) => {
+    const force = setTimeout(() => proc.child.kill('SIGKILL'), 5000);
+    proc.child.once('exit', () => { clearTimeout(force); resolve(); });
+    proc.child.kill('SIGTERM');
+  });
+}
+
+export class Session {
+  static async open(name) {
+    const session = new Session(name);
+    await session.start();
+    return session;
+  }
+
+  constructor(name) {
+    this.name = name;
+    this.home = mkdtempSync(path.join(tmpdir(), 'qelvo-browser-'));
+    this.shots = 0;
+  }
+
+  async start() {
+    const bin = path.join(buildDir, 'bin');
+    this.service = await startProcess(path.join(bin, 'qelvo-demo-service'),
+      ['--port', '0', '--data', path.join(sourceDir, 'demo-service/data')], /listening on http:\/\/[\d.]+:(\d+)/);
+    this.app = await startProcess(path.join(bin, 'qelvo'),
+      ['--service-host', `127.0.0.1:${this.service.port}`, '--device-port', '0', '--container', this.home],
+      /device API http:\/\/127\.0\.0\.1:(\d+)/);
+    this.url = `http://127.0.0.1:${this.app.port}/`;
+    this.browser = await chromium.launch({ executablePath: process.env.QELVO_CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox'] });
+    this.page = await this.browser.newPage({ viewport: { width: 760, height: 900 } });
+    this.errors = [];
+    this.page.on('pageerror', (error) => this.errors.push(error.message));
+    await this.page.goto(this.url);
+    await this.page.waitForFunction(() => window.qelvo && window.qelvo.revision > 0);
+  }
+
+  async close() {
+    await this.screenshot('last');
+    if (this.browser) await this.browser.close();
+    await stopProcess(this.app);
+    await stopProcess(this.service);
+    rmSync(this.home, { recursive: true, force: true });
+  }
+
+  async screenshot(label) {
+    if (!this.page) return;
+    mkdirSync(artefactDir, { recursive: true });
+    const file = path.join(artefactDir, `${this.name}-${String(++this.shots).padStart(2, '0')}-${label}.png`);
+    await this.page.screenshot({ path: file }).catch(() => {});
+    return file;
+  }
+
+  // The drawn element that shows exactly `text`, front-most last.
+  textLocator(text, index = 0) {
+    return this.page.locator('#screen .text > div, #screen .field, #alert-layer button', { hasText: text })
+      .filter({ hasText: new RegExp(`^\\s*${text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&')}\\s*$`) }).nth(index);
+  }
+
+  async waitForText(text, timeout = 10000) {
+    await this.textLocator(text).waitFor({ state: 'visible', timeout });
+  }
+
+  async clickText(text, index = 0) {
+    const target = this.textLocator(text, index);
+    await target.waitFor({ state: 'visible', timeout: 10000 });
+    await target.click();
+  }
+
+  // Taps the field that shows `shown` (its text or placeholder) and waits until the app
+  // has focused it (its caret is drawn), as a person waits for the keyboard.
+  async focusField(shown) {
+    await this.clickText(shown);
+    await this.page.locator('#screen .field', { hasText: shown }).locator('.caret').waitFor({ timeout: 10000 });
+  }
+
+  // A point of the phone, in points.
+  async clickPoint(x, y) {
+    const box = await this.page.locator('#phone').boundingBox();
+    const scale = box.width / 320;
+    await this.page.mouse.click(box.x + x * scale, box.y + y * scale);
+  }
+
+  async dragPoints(from, to, steps = 12) {
+    const box = await this.page.locator('#phone').boundingBox();
+    const scale = box.width / 320;
+    await this.page.mouse.move(box.x + from[0] * scale, box.y + from[1] * scale);
+    await this.page.mouse.down();
+    for (let i = 1; i <= steps; i++) {
+      const t = i / steps;
+      await this.page.mouse.move(box.x + (from[0] + (to[0] - from[0]) * t) * scale, box.y + (from[1] + (to[1] - from[1]) * t) * scale);
+      await this.page.waitForTimeout(40);
+    }
+    await this.page.mouse.up();
+  }
+
+  tree() { return this.page.evaluate(() => window.qelvo.tree); }
+
+  // Names of the screens in the tree (classes ending in "ViewCon"/"Controller" are not in the
+  // tree, so this looks for drawn texts instead): true when `text` is drawn now.
+  async shows(text) { return (await this.textLocator(text).count()) > 0; }
+}
