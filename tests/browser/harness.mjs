@@ -96,7 +96,9 @@ export class Session {
   async clickText(text, index = 0) {
     const target = this.textLocator(text, index);
     await target.waitFor({ state: 'visible', timeout: 10000 });
-    await target.click();
+    // The app decides what takes the touch at that point (a button over its own label,
+    // say), so only the position counts.
+    await target.click({ force: true });
   }
 
   // Taps the field that shows `shown` (its text or placeholder) and waits until the app
