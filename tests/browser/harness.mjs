@@ -128,6 +128,41 @@ export class Session {
     await this.page.mouse.up();
   }
 
+  // Where a drawn element shows on the phone, in points, or null when it lies outside
+  // the screen or under the tab bar (a list's rows are clipped, not hidden).
+  async placeOnPhone(locator, bottom = 519) {
+    const box = await locator.boundingBox();
+    const phone = await this.page.locator('#phone').boundingBox();
+    if (!box || !phone) return null;
+    const scale = phone.width / 320;
+    const place = { x: (box.x - phone.x) / scale, y: (box.y - phone.y) / scale, width: box.width / scale, height: box.height / scale };
+    return place.y >= 64 && place.y + place.height <= bottom ? place : null;
+  }
+
+  // The texts of the labels drawn on the phone's screen now, top to bottom, one entry a
+  // label (its lines joined), read in one go so the page cannot change under the reading.
+  textsOnScreen(bottom = 519) {
+    return this.page.evaluate((bottom) => {
+      const phone = document.getElementById('phone').getBoundingClientRect();
+      const scale = phone.width / 320;
+      return [...document.querySelectorAll('#screen .text')].map((label) => {
+        const box = label.getBoundingClientRect();
+        return { text: [...label.children].map((line) => line.textContent.trim()).join(''), y: (box.top - phone.top) / scale, h: box.height / scale };
+      }).filter((t) => t.h > 0 && t.y >= 64 && t.y + t.h <= bottom).sort((a, b) => a.y - b.y).map((t) => t.text);
+    }, bottom);
+  }
+
+  // Asks `check` again until it answers something true, as a person looks again.
+  async until(check, what, timeout = 15000) {
+    const end = Date.now() + timeout;
+    for (;;) {
+      const answer = await check();
+      if (answer) return answer;
+      if (Date.now() > end) throw new Error(`not seen in ${timeout} ms: ${what}`);
+      await this.page.waitForTimeout(100);
+    }
+  }
+
   tree() { return this.page.evaluate(() => window.qelvo.tree); }
 
   // Names of the screens in the tree (classes ending in "ViewCon"/"Controller" are not in the
