@@ -1,7 +1,7 @@
 // The course catalogue and the course list of a category: paging, the footer, the
 // cached first page, the busy channel, and the screens their rows open.
 
-#include "tests/browse_home/BrowseFixture.h"
+#include "tests/support/BrowseFixture.h"
 
 #include "components/LoadMoreFooter.h"
 #include "components/RefreshTableHeaderView.h"

@@ -1,145 +1,8 @@
 #include "tests/browse_news/NewsFixture.h"
 
 #include "components/Toast.h"
-#include "platform/foundation/Log.h"
-#include "platform/image/Image.h"
-#include "platform/ui/AlertView.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
-#include "service/ServiceEndpoint.h"
 
 namespace qelvo::test {
-
-NewsServiceStandIn::NewsServiceStandIn() {
-    server_.server().Post(
-        ServiceEndpoint::kServicePath, [this](const httplib::Request& req, httplib::Response& res) {
-            std::unique_lock lock(mutex_);
-            bodies_.push_back(req.body);
-            released_.wait(lock, [&] { return held_.empty() || req.body.rfind(held_, 0) != 0; });
-            std::string reply = R"({"result":"0"})";
-            std::size_t best = 0;
-            for (const auto& [prefix, body] : replies_) {
-                if (req.body.rfind(prefix, 0) == 0 && prefix.size() >= best) {
-                    best = prefix.size();
-                    reply = body;
-                }
-            }
-            res.set_content(reply, "application/json");
-        });
-    server_.start();
-}
-
-NewsServiceStandIn::~NewsServiceStandIn() {
-    release();
-    server_.stop();
-}
-
-void NewsServiceStandIn::replyRaw(const std::string& prefix, std::string body) {
-    std::lock_guard lock(mutex_);
-    replies_[prefix] = std::move(body);
-}
-
-void NewsServiceStandIn::hold(const std::string& prefix) {
-    std::lock_guard lock(mutex_);
-    held_ = prefix;
-}
-
-void NewsServiceStandIn::release() {
-    {
-        std::lock_guard lock(mutex_);
-        held_.clear();
-    }
-    released_.notify_all();
-}
-
-std::vector<std::string> NewsServiceStandIn::bodies() const {
-    std::lock_guard lock(mutex_);
-    return bodies_;
-}
-
-std::size_t NewsServiceStandIn::count(const std::string& prefix) const {
-    std::lock_guard lock(mutex_);
-    std::size_t n = 0;
-    for (const auto& body : bodies_) {
-        n += body.rfind(prefix, 0) == 0 ? 1 : 0;
-    }
-    return n;
-}
-
-void NewsSearchTest::SetUp() {
-    platform::Log::shared().setEcho(false);
-    logStart_ = platform::Log::shared().lineCount();
-    auto& loop = platform::RunLoop::main();
-    loop.adoptCurrentThread();
-    loop.reset();
-    clock = std::make_shared<platform::ManualClock>();
-    loop.setClock(clock);
-    container = std::make_unique<TempContainer>();
-    platform::Image::setResourcePath(std::string(QELVO_SOURCE_DIR) + "/resources");
-    ServiceEndpoint::setHost(service.host());
-    platform::Application::shared().reset();
-    platform::Window::resetAll();
-    platform::AlertView::dismissAll();
-    window = platform::View::create<platform::Window>(platform::Screen::bounds());
-    window->makeKeyAndVisible();
-}
-
-void NewsSearchTest::TearDown() {
-    service.release();
-    platform::AlertView::dismissAll();
-    nav.reset();
-    window.reset();
-    platform::Window::resetAll();
-    platform::Application::shared().reset();
-    platform::RunLoop::main().reset();
-    ServiceEndpoint::setHost("");
-}
-
-void NewsSearchTest::show(const std::shared_ptr<platform::ViewController>& root) {
-    nav = std::make_shared<platform::NavigationController>(root);
-    nav->setNavigationBarHidden(true);
-    window->setRootViewController(nav);
-    settle();
-}
-
-bool NewsSearchTest::pump(const std::function<bool()>& done, double seconds) {
-    return platform::RunLoop::main().runUntil(done, seconds);
-}
-
-void NewsSearchTest::settle() {
-    platform::RunLoop::main().runPending();
-}
-
-void NewsSearchTest::advance(double seconds) {
-    clock->advance(seconds);
-    settle();
-}
-
-bool NewsSearchTest::waitForRequests(const std::string& prefix, std::size_t n) {
-    return pump([&] { return service.count(prefix) >= n; });
-}
-
-void NewsSearchTest::refuseConnections() {
-    ServiceEndpoint::setHost("127.0.0.1:" + std::to_string(qelvo::testing::closedPort()));
-}
-
-void NewsSearchTest::acceptConnections() {
-    ServiceEndpoint::setHost(service.host());
-}
-
-std::vector<std::string> NewsSearchTest::logLines() const {
-    std::size_t next = 0;
-    return platform::Log::shared().linesFrom(logStart_, &next);
-}
-
-bool NewsSearchTest::logged(const std::string& line) const {
-    for (const auto& entry : logLines()) {
-        if (entry == line) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::vector<std::string> NewsSearchTest::toasts() {
     return Toast::visibleToastTexts();
@@ -147,19 +10,12 @@ std::vector<std::string> NewsSearchTest::toasts() {
 
 platform::Value NewsSearchTest::pagedReply(int nowPage, bool hasNext, int first, int count,
                                            const std::string& prefix) {
-    platform::Value list = platform::Value::array();
-    for (int i = first; i < first + count; ++i) {
-        list.push_back(platform::Value{{"id", std::to_string(i)},
-                                       {"title", prefix + std::to_string(i)},
-                                       {"image", ""},
-                                       {"info", "summary " + std::to_string(i)},
-                                       {"url", "http://127.0.0.1:1/page"},
-                                       {"detailTitle", "detail " + std::to_string(i)}});
+    platform::Value reply = BrowseTest::pagedReply(nowPage, hasNext, first, count, prefix);
+    for (auto& item : reply["dataList"]) {
+        item["url"] = "http://127.0.0.1:1/page";
+        item["detailTitle"] = "detail " + item["id"].get<std::string>();
     }
-    return platform::Value{{"result", "0"},
-                           {"nowPage", std::to_string(nowPage)},
-                           {"hasNext", hasNext ? "true" : "false"},
-                           {"dataList", list}};
+    return reply;
 }
 
 }  // namespace qelvo::test

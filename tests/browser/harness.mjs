@@ -83,11 +83,17 @@ export class Session {
     return file;
   }
 
-  // The drawn element that shows exactly `text`, front-most last.
-  textLocator(text, index = 0) {
+  // Every drawn element that shows exactly `text`, front-most last.
+  textMatches(text) {
     return this.page.locator('#screen .text > div, #screen .field, #alert-layer button', { hasText: text })
-      .filter({ hasText: new RegExp(`^\\s*${text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&')}\\s*$`) }).nth(index);
+      .filter({ hasText: new RegExp(`^\\s*${text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&')}\\s*$`) });
   }
+
+  // The `index`-th of them.
+  textLocator(text, index = 0) { return this.textMatches(text).nth(index); }
+
+  // How many are drawn now (a locator picked by index counts one at most).
+  textCount(text) { return this.textMatches(text).count(); }
 
   async waitForText(text, timeout = 10000) {
     await this.textLocator(text).waitFor({ state: 'visible', timeout });
@@ -139,17 +145,21 @@ export class Session {
     return place.y >= 64 && place.y + place.height <= bottom ? place : null;
   }
 
-  // The texts of the labels drawn on the phone's screen now, top to bottom, one entry a
-  // label (its lines joined), read in one go so the page cannot change under the reading.
-  textsOnScreen(bottom = 519) {
-    return this.page.evaluate((bottom) => {
+  // The texts of the labels drawn on the phone's screen now (by default below the title
+  // bar and above the tab bar, not slid out sideways), top to bottom, one entry a label (its lines joined),
+  // read in one go so the page cannot change under the reading.
+  textsOnScreen({ top = 64, bottom = 519 } = {}) {
+    return this.page.evaluate(([top, bottom]) => {
       const phone = document.getElementById('phone').getBoundingClientRect();
       const scale = phone.width / 320;
-      return [...document.querySelectorAll('#screen .text')].map((label) => {
+      // Faded-out views (a finished progress overlay) stay in the tree with opacity 0.
+      const seen = (label) => label.checkVisibility({ checkOpacity: true, checkVisibilityCSS: true });
+      return [...document.querySelectorAll('#screen .text')].filter(seen).map((label) => {
         const box = label.getBoundingClientRect();
-        return { text: [...label.children].map((line) => line.textContent.trim()).join(''), y: (box.top - phone.top) / scale, h: box.height / scale };
-      }).filter((t) => t.h > 0 && t.y >= 64 && t.y + t.h <= bottom).sort((a, b) => a.y - b.y).map((t) => t.text);
-    }, bottom);
+        return { text: [...label.children].map((line) => line.textContent.trim()).join(''),
+          x: (box.left - phone.left) / scale, w: box.width / scale, y: (box.top - phone.top) / scale, h: box.height / scale };
+      }).filter((t) => t.h > 0 && t.y >= top && t.y + t.h <= bottom && t.x >= -0.5 && t.x + t.w <= 320.5).sort((a, b) => a.y - b.y).map((t) => t.text);
+    }, [top, bottom]);
   }
 
   // Asks `check` again until it answers something true, as a person looks again.
@@ -167,5 +177,5 @@ export class Session {
 
   // Names of the screens in the tree (classes ending in "ViewCon"/"Controller" are not in the
   // tree, so this looks for drawn texts instead): true when `text` is drawn now.
-  async shows(text) { return (await this.textLocator(text).count()) > 0; }
+  async shows(text) { return (await this.textCount(text)) > 0; }
 }

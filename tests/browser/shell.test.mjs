@@ -44,7 +44,7 @@ test('a tap shows its change in the page quickly', async () => {
         }, { once: true, capture: true });
       });
     }, wanted);
-    await s.clickText(target, await s.textLocator(target).count() - 1);
+    await s.clickText(target, await s.textCount(target) - 1);
     times.push(await s.page.evaluate(() => window.qelvo.measured));
     assert.equal(await selectedTab(), wanted);
   }
@@ -55,7 +55,7 @@ test('a tap shows its change in the page quickly', async () => {
 });
 
 test('log in with the demo account and log out again', async () => {
-  await s.clickText('学员中心', await s.textLocator('学员中心').count() - 1);
+  await s.clickText('学员中心', await s.textCount('学员中心') - 1);
   await s.clickText('登录');
   await s.waitForText('用户名');
   await s.focusField('用户名');

@@ -1,4 +1,4 @@
-#include "tests/browse_home/BrowseFixture.h"
+#include "tests/support/BrowseFixture.h"
 
 #include "platform/foundation/Log.h"
 #include "platform/image/Image.h"
@@ -6,10 +6,6 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
 #include "service/ServiceEndpoint.h"
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace qelvo::test {
 
@@ -123,16 +119,7 @@ bool BrowseTest::waitForRequests(const std::string& prefix, std::size_t n) {
 }
 
 void BrowseTest::refuseConnections() {
-    // A port that was free a moment ago: connecting to it is refused at once.
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    ServiceEndpoint::setHost("127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
+    ServiceEndpoint::setHost("127.0.0.1:" + std::to_string(qelvo::testing::closedPort()));
 }
 
 void BrowseTest::acceptConnections() {

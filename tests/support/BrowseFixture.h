@@ -1,8 +1,8 @@
 #pragma once
 
-// The home page and the catalogue in-process: a scripted stand-in of the service on
-// loopback, a temporary container, the main loop on a manual clock (replies arrive in
-// real time) and a window whose root is a navigation stack.
+// The browsing screens in-process: a scripted stand-in of the service on loopback, a
+// temporary container, the main loop on a manual clock (replies arrive in real time)
+// and a window whose root is a navigation stack.
 
 #include "platform/device/Device.h"
 #include "platform/foundation/Clock.h"
