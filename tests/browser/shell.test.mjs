@@ -65,7 +65,7 @@ test('log in with the demo account and log out again', async () => {
   await s.page.keyboard.type('qelvo123');
   await s.page.waitForFunction(() => JSON.stringify(window.qelvo.tree).includes('\u25cf'.repeat(8)));
   await s.screenshot('login-form');
-  await s.clickText('登录', 1);
+  await s.clickShown('登录'); // the button, not the title bar's text
   await s.waitForText('退出登录', 15000);
   await s.screenshot('logged-in');
   await s.clickText('退出登录');
