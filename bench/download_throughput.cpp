@@ -34,6 +34,10 @@ constexpr int kRuns = 3;
 
 using Clock = std::chrono::steady_clock;
 
+double megabytes(std::uint64_t bytes) {
+    return static_cast<double>(bytes) / 1048576.0;
+}
+
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -179,9 +183,9 @@ int main() {
         reports = engine.reports;
         std::printf("run %d: curl %.2f s (%.0f MB/s), engine %.2f s (%.0f MB/s), peak RSS %.1f MB over idle %.1f MB, "
                     "%ld progress reports, %.2f ms of callbacks per second\n",
-                    run, curl, kFileBytes / 1048576.0 / curl, engine.seconds, kFileBytes / 1048576.0 / engine.seconds,
-                    (engine.peakBytes - std::min(engine.peakBytes, engine.idleBytes)) / 1048576.0,
-                    engine.idleBytes / 1048576.0, engine.reports, engine.callbackSeconds * 1000 / engine.seconds);
+                    run, curl, megabytes(kFileBytes) / curl, engine.seconds, megabytes(kFileBytes) / engine.seconds,
+                    megabytes(engine.peakBytes - std::min(engine.peakBytes, engine.idleBytes)),
+                    megabytes(engine.idleBytes), engine.reports, engine.callbackSeconds * 1000 / engine.seconds);
     }
     if (engineSeconds.empty()) {
         return 0;
@@ -191,8 +195,8 @@ int main() {
     std::printf("512 MB on loopback, medians of %zu runs: curl %.2f s, engine %.2f s; throughput ratio engine/curl "
                 "%.3f (aim >= 0.9)\n",
                 engineSeconds.size(), curl, engine, curl / engine);
-    std::printf("memory: idle %.1f MB, largest growth during a download %.1f MB (aim < 20 MB)\n", idle / 1048576.0,
-                worstGrowth / 1048576.0);
+    std::printf("memory: idle %.1f MB, largest growth during a download %.1f MB (aim < 20 MB)\n", megabytes(idle),
+                megabytes(worstGrowth));
     std::printf("progress reports and record-file writes: %.2f ms of main-thread time per second of downloading "
                 "(%ld reports in the last run)\n",
                 median(callbackMsPerSecond), reports);
