@@ -19,7 +19,7 @@ test('a tile opens the course page, whose login link the app follows, and back r
   await s.screenshot('course-page');
 
   // The page's login link goes to the app, which opens its login screen.
-  await course.locator('a', { hasText: '登录' }).first().click();
+  await s.clickInWebPage(course.locator('a', { hasText: '登录' }).first());
   await s.waitForText('用户名');
   await s.screenshot('login-from-page');
   await s.clickText('返回');

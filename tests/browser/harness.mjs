@@ -135,6 +135,33 @@ export class Session {
     await this.page.locator('#screen .field', { hasText: shown }).locator('.caret').waitFor({ timeout: 10000 });
   }
 
+  // Clicks an element of the page shown in the web view where it shows on the phone. The
+  // phone is scaled as a whole, which the automation's own click inside a frame leaves
+  // out, so the point is worked out here: the page is scrolled with the mouse wheel until
+  // the element is in sight, then clicked at its centre.
+  async clickInWebPage(locator) {
+    await locator.waitFor({ timeout: 15000 });
+    const frame = this.page.locator('#screen iframe.web');
+    for (let attempt = 0; ; attempt++) {
+      const outer = await frame.evaluate((element) => {
+        const box = element.getBoundingClientRect();
+        return { x: box.x, y: box.y, scale: box.width / element.clientWidth, height: element.clientHeight };
+      });
+      const inner = await locator.evaluate((element) => {
+        const box = element.getBoundingClientRect();
+        return { x: box.x, y: box.y, width: box.width, height: box.height };
+      });
+      if (inner.y >= 0 && inner.y + inner.height <= outer.height) {
+        await this.page.mouse.click(outer.x + (inner.x + inner.width / 2) * outer.scale, outer.y + (inner.y + inner.height / 2) * outer.scale);
+        return;
+      }
+      if (attempt >= 20) throw new Error('the element cannot be scrolled into sight in the web view');
+      await this.page.mouse.move(outer.x + 40 * outer.scale, outer.y + outer.height / 2 * outer.scale);
+      await this.page.mouse.wheel(0, inner.y + inner.height / 2 - outer.height / 2);
+      await this.page.waitForTimeout(150);
+    }
+  }
+
   // A point of the phone, in points.
   async clickPoint(x, y) {
     const box = await this.page.locator('#phone').boundingBox();

@@ -25,23 +25,43 @@ async function send(path, body) {
   return { status: response.status, answer };
 }
 
+// The app finds the view under a touch from the views' frames alone, without their
+// rotation, so a point on a turned view is turned back about the view's centre and moved
+// from where its box is drawn to where its frame is.
+function unturned(phone, scale, element, at) {
+  let turned = element;
+  while (turned && turned !== phone && !turned._turn) turned = turned.parentElement;
+  if (!turned || turned === phone) return at;
+  const rect = phone.getBoundingClientRect();
+  const box = turned.getBoundingClientRect();
+  const cx = (box.left + box.width / 2 - rect.left) / scale;
+  const cy = (box.top + box.height / 2 - rect.top) / scale;
+  const { rotation, shift } = turned._turn;
+  const dx = at[0] - cx;
+  const dy = at[1] - cy;
+  const cos = Math.cos(rotation);
+  const sin = Math.sin(rotation);
+  return [cx + dx * cos + dy * sin + shift[0], cy - dx * sin + dy * cos + shift[1]];
+}
+
 export function attachPointer(phone, scaleOf, onTap) {
   let start = null;
-  const point = (event) => {
+  const point = (event, element) => {
     const rect = phone.getBoundingClientRect();
     const scale = scaleOf();
-    return [Math.round((event.clientX - rect.left) / scale * 10) / 10, Math.round((event.clientY - rect.top) / scale * 10) / 10];
+    const at = unturned(phone, scale, element, [(event.clientX - rect.left) / scale, (event.clientY - rect.top) / scale]);
+    return [Math.round(at[0] * 10) / 10, Math.round(at[1] * 10) / 10];
   };
   phone.addEventListener('pointerdown', (event) => {
     if (event.button !== 0 || event.target.closest('#alert-layer') || event.target.closest('video')) return;
-    start = { at: point(event), time: performance.now() };
+    start = { at: point(event, event.target), time: performance.now(), element: event.target };
     phone.setPointerCapture(event.pointerId);
     event.preventDefault();
   });
   phone.addEventListener('pointerup', (event) => {
     if (!start) return;
     const from = start.at;
-    const to = point(event);
+    const to = point(event, start.element);
     const seconds = (performance.now() - start.time) / 1000;
     start = null;
     const dx = to[0] - from[0];

@@ -87,8 +87,16 @@ function contentHtml(node, context) {
   return '';
 }
 
-function boxStyle(node) {
+// A view turned by about a quarter turn is drawn on its side: its box keeps the frame's
+// centre with width and height swapped, so a player turned to landscape fills the screen.
+function drawnBox(node) {
   const [x, y, w, h] = node.frame;
+  if (!node.rotation || Math.abs(Math.sin(node.rotation)) < Math.SQRT1_2) return [x, y, w, h];
+  return [x + (w - h) / 2, y + (h - w) / 2, h, w];
+}
+
+function boxStyle(node) {
+  const [x, y, w, h] = drawnBox(node);
   let style = `left:${px(x)};top:${px(y)};width:${px(w)};height:${px(h)};`;
   if (node.background) style += `background:${node.background};`;
   if (node.alpha !== undefined) style += `opacity:${node.alpha};`;
@@ -139,6 +147,13 @@ function movieElement(el, node) {
 function update(el, node, context) {
   const style = boxStyle(node);
   if (el._style !== style) { el.setAttribute('style', style); el._style = style; }
+  // Touches on a turned view are turned back before they go to the app (see input.js).
+  if (node.rotation) {
+    const [bx, by] = drawnBox(node);
+    el._turn = { rotation: node.rotation, shift: [node.frame[0] - bx, node.frame[1] - by] };
+  } else {
+    el._turn = null;
+  }
   const html = contentHtml(node, context);
   if (el._html !== html) {
     el.querySelectorAll(':scope > .own').forEach((part) => part.remove());
@@ -171,18 +186,37 @@ function create(node) {
   return el;
 }
 
+// What tells a view from its siblings well enough to find its element again.
+function signature(node) {
+  return `${node.class}|${node.frame.join(',')}|${(node.children || []).map((child) => child.class).join(',')}`;
+}
+
 function syncChildren(parent, nodes, context) {
   const existing = Array.from(parent.children);
-  nodes.forEach((node, i) => {
-    let el = existing[i];
+  let next = 0;
+  nodes.forEach((node) => {
+    const sig = signature(node);
+    // When views before this one went away (the screen a push slid over), its element is
+    // further on: the ones between are dropped rather than redrawn as other views, which
+    // would reload a web page or a movie kept in them.
+    if (existing[next] && existing[next]._sig !== sig) {
+      const found = existing.findIndex((el, j) => j > next && el._sig === sig);
+      if (found > next) {
+        existing.slice(next, found).forEach((el) => el.remove());
+        next = found;
+      }
+    }
+    let el = existing[next];
     if (!el || el.dataset.cls !== node.class) {
       const fresh = create(node);
       if (el) parent.replaceChild(fresh, el); else parent.appendChild(fresh);
       el = fresh;
     }
+    el._sig = sig;
+    next += 1;
     update(el, node, context);
   });
-  for (let i = nodes.length; i < existing.length; i++) existing[i].remove();
+  for (let i = next; i < existing.length; i++) existing[i].remove();
 }
 
 export function renderTree(screen, tree) {
