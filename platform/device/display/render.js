@@ -87,11 +87,16 @@ function contentHtml(node, context) {
   return '';
 }
 
-// A view turned by about a quarter turn is drawn on its side: its box keeps the frame's
-// centre with width and height swapped, so a player turned to landscape fills the screen.
+// The window's size, in points, of the tree being drawn.
+let windowSize = [320, 568];
+
+// A full-screen view turned by about a quarter turn (the movie player shown in landscape)
+// is drawn on its side: its box keeps the frame's centre with width and height swapped, so
+// it fills the screen rather than standing out of it. Other turned views keep their box.
 function drawnBox(node) {
   const [x, y, w, h] = node.frame;
-  if (!node.rotation || Math.abs(Math.sin(node.rotation)) < Math.SQRT1_2) return [x, y, w, h];
+  const fullScreen = w === windowSize[0] && h === windowSize[1];
+  if (!node.rotation || !fullScreen || Math.abs(Math.sin(node.rotation)) < Math.SQRT1_2) return [x, y, w, h];
   return [x + (w - h) / 2, y + (h - w) / 2, h, w];
 }
 
@@ -220,6 +225,7 @@ function syncChildren(parent, nodes, context) {
 }
 
 export function renderTree(screen, tree) {
+  if (tree.window) windowSize = [tree.window.frame[2], tree.window.frame[3]];
   syncChildren(screen, tree.window ? [tree.window] : [], {});
 }
 
