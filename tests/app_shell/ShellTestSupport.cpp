@@ -1,6 +1,7 @@
 #include "tests/app_shell/ShellTestSupport.h"
 
 #include "platform/foundation/UserDefaults.h"
+#include "platform/net/HttpSession.h"
 
 namespace qelvo::test {
 
@@ -84,6 +85,10 @@ void ShellTest::SetUp() {
 
 void ShellTest::TearDown() {
     service.release();
+    // A request still in flight keeps its screen alive through its callbacks; let it
+    // end so that nothing outlives the test.
+    pump([] { return platform::HttpSession::shared().activeTransferCount() == 0; });
+    settle();
     platform::AlertView::dismissAll();
     platform::Application::shared().reset();
     platform::Window::resetAll();

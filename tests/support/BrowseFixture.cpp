@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/image/Image.h"
+#include "platform/net/HttpSession.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
@@ -85,6 +86,10 @@ void BrowseTest::SetUp() {
 
 void BrowseTest::TearDown() {
     service.release();
+    // A request still in flight keeps its screen alive through its callbacks; let it
+    // end so that nothing outlives the test.
+    pump([] { return platform::HttpSession::shared().activeTransferCount() == 0; });
+    settle();
     platform::AlertView::dismissAll();
     nav.reset();
     window.reset();
