@@ -175,7 +175,7 @@ TEST_F(DownloadsEndToEnd, ACourseVideoFromAHomeTileFinishesByteIdenticalToTheSer
     ASSERT_EQ(app.post("/api/tap", {{"text", "已下载"}}).status, 200);
     EXPECT_TRUE(app.waitForScreen([](const json& s) {
         for (const auto& view : s["views"]) {
-            if (view["kind"] == "cell" && view.value("text", "").find("MB") != std::string::npos) {
+            if (view["kind"] == "cell" && view.value("text", "").find("(100%)") != std::string::npos) {
                 return true;
             }
         }
