@@ -5,66 +5,6 @@
 
 namespace qelvo::test {
 
-FakeService::FakeService() {
-    server_.server().Post(ServiceEndpoint::kServicePath, [this](const httplib::Request& req,
-                                                                httplib::Response& res) {
-        std::unique_lock lock(mutex_);
-        bodies_.push_back(req.body);
-        std::string mode = modeOf(req.body);
-        released_.wait(lock, [&] { return held_.empty() || held_ != mode; });
-        auto found = replies_.find(mode);
-        platform::Value reply = found != replies_.end() ? found->second : platform::Value{{"result", "0"}};
-        res.set_content(reply.dump(), "application/json");
-    });
-    replies_["1"] = platform::Value{{"result", "0"}};
-    server_.start();
-}
-
-FakeService::~FakeService() {
-    release();
-    server_.stop();
-}
-
-std::string FakeService::modeOf(const std::string& body) {
-    if (body.rfind("mode=", 0) != 0) {
-        return {};
-    }
-    auto end = body.find('&');
-    return body.substr(5, end == std::string::npos ? std::string::npos : end - 5);
-}
-
-void FakeService::reply(const std::string& mode, platform::Value body) {
-    std::lock_guard lock(mutex_);
-    replies_[mode] = std::move(body);
-}
-
-void FakeService::hold(const std::string& mode) {
-    std::lock_guard lock(mutex_);
-    held_ = mode;
-}
-
-void FakeService::release() {
-    {
-        std::lock_guard lock(mutex_);
-        held_.clear();
-    }
-    released_.notify_all();
-}
-
-std::vector<std::string> FakeService::bodies() const {
-    std::lock_guard lock(mutex_);
-    return bodies_;
-}
-
-std::size_t FakeService::count(const std::string& mode) const {
-    std::lock_guard lock(mutex_);
-    std::size_t n = 0;
-    for (const auto& body : bodies_) {
-        n += modeOf(body) == mode ? 1 : 0;
-    }
-    return n;
-}
-
 void ShellTest::SetUp() {
     platform::Log::shared().setEcho(false);
     logStart_ = platform::Log::shared().lineCount();

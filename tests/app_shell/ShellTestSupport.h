@@ -15,42 +15,33 @@
 #include "platform/ui/Window.h"
 #include "service/ServiceEndpoint.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/BrowseFixture.h"
 #include "tests/support/TempContainer.h"
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 namespace qelvo::test {
 
-// The service endpoint: answers each operation (by its "mode=" value) with a fixed
-// reply, records the bodies, and can hold the replies of one operation back.
+// The service endpoint, spoken to by operation (the "mode=" value): a fixed reply per
+// operation, the bodies received, and the replies of one operation held back.
 class FakeService {
 public:
-    FakeService();
-    ~FakeService();
-
-    void reply(const std::string& mode, platform::Value body);
-    void hold(const std::string& mode);
-    void release();
-    std::vector<std::string> bodies() const;
-    std::size_t count(const std::string& mode) const;
-    std::string host() const { return "127.0.0.1:" + std::to_string(server_.port()); }
+    void reply(const std::string& mode, const platform::Value& body) { standIn_.reply(prefix(mode), body); }
+    void hold(const std::string& mode) { standIn_.hold(prefix(mode)); }
+    void release() { standIn_.release(); }
+    std::vector<std::string> bodies() const { return standIn_.bodies(); }
+    std::size_t count(const std::string& mode) const { return standIn_.count(prefix(mode)); }
+    std::string host() const { return standIn_.host(); }
 
 private:
-    static std::string modeOf(const std::string& body);
+    // Operation values never begin one another, so a prefix names one operation.
+    static std::string prefix(const std::string& mode) { return "mode=" + mode; }
 
-    qelvo::testing::LoopbackServer server_;
-    mutable std::mutex mutex_;
-    std::condition_variable released_;
-    std::map<std::string, platform::Value> replies_;
-    std::string held_;
-    std::vector<std::string> bodies_;
+    ServiceStandIn standIn_;
 };
 
 class ShellTest : public ::testing::Test {
