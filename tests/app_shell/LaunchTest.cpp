@@ -88,7 +88,7 @@ TEST_F(LaunchTest, EachBecomingActiveReportsUsageAndTheReplyIsLogged) {
     app.enterBackground();
     app.enterForeground();
     ASSERT_TRUE(pump([&] { return service.count("1") == 2; }));
-    EXPECT_EQ(service.bodies().back(), "mode=1");
+    EXPECT_EQ(service.lastBody("1"), "mode=1");
 }
 
 TEST_F(LaunchTest, BecomingActiveWhileAReportIsInFlightSendsNoSecondOne) {

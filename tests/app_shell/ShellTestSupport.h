@@ -35,6 +35,7 @@ public:
     void release() { standIn_.release(); }
     std::vector<std::string> bodies() const { return standIn_.bodies(); }
     std::size_t count(const std::string& mode) const { return standIn_.count(prefix(mode)); }
+    std::string lastBody(const std::string& mode) const { return standIn_.lastBody(prefix(mode)); }
     std::string host() const { return standIn_.host(); }
 
 private:

@@ -63,7 +63,7 @@ TEST_F(CatalogueTest, FirstStartIsEmptyThenAsksForPageOneWhenTheHeaderClosesAndS
     advance(0.1);
     EXPECT_FALSE(catalogue->reloading()) << "the header closes before the request leaves";
     firstPage();
-    EXPECT_EQ(service.bodies().back(), kPage1);
+    EXPECT_EQ(service.lastBody("mode=3"), kPage1);
     EXPECT_TRUE(logged("pageNum is: 1"));
     EXPECT_EQ(catalogue->listTableView()->numberOfRowsInSection(0), 10);
     EXPECT_TRUE(footerOf(*catalogue->listTableView()));
@@ -248,7 +248,7 @@ TEST_F(CourseListTest, OpeningAsksForPageOneAndTheHeaderStaysOpenUntilTheReply) 
     EXPECT_TRUE(list->reloading());
     advance(2.0);
     ASSERT_TRUE(waitForRequests("mode=5", 1));
-    EXPECT_EQ(service.bodies().back(), "mode=5&id=17&nowPage=1&pageSize=10");
+    EXPECT_EQ(service.lastBody("mode=5"), "mode=5&id=17&nowPage=1&pageSize=10");
     advance(5.0);
     EXPECT_TRUE(list->reloading());
     EXPECT_EQ(list->refreshHeaderView()->state(), RefreshTableHeaderView::kLoading);

@@ -111,7 +111,7 @@ TEST_F(HomePageTest, FirstStartOpensTheHeaderAndSendsTheRequestWhenItClosesTwoSe
     EXPECT_EQ(home->refreshHeaderView()->state(), RefreshTableHeaderView::kNormal);
     EXPECT_EQ(home->listTableView()->contentInset().top, 0);
     ASSERT_TRUE(waitForRequests("mode=2", 1));
-    EXPECT_EQ(service.bodies().back(), "mode=2");
+    EXPECT_EQ(service.lastBody("mode=2"), "mode=2");
     EXPECT_TRUE(logged("postStr is: mode=2"));
 
     ASSERT_TRUE(pump([&] { return home->dataList().size() == 3; }));

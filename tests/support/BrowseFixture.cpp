@@ -66,6 +66,16 @@ std::size_t ServiceStandIn::count(const std::string& prefix) const {
     return n;
 }
 
+std::string ServiceStandIn::lastBody(const std::string& prefix) const {
+    std::lock_guard lock(mutex_);
+    for (auto it = bodies_.rbegin(); it != bodies_.rend(); ++it) {
+        if (it->rfind(prefix, 0) == 0) {
+            return *it;
+        }
+    }
+    return {};
+}
+
 void BrowseTest::SetUp() {
     platform::Log::shared().setEcho(false);
     logStart_ = platform::Log::shared().lineCount();

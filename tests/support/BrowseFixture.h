@@ -41,6 +41,9 @@ public:
     void release();
     std::vector<std::string> bodies() const;
     std::size_t count(const std::string& prefix) const;
+    // The latest body with that prefix ("" when none came): other screens' requests may
+    // arrive after it, so tests look a request up by its prefix, not by its place.
+    std::string lastBody(const std::string& prefix) const;
     std::string host() const { return "127.0.0.1:" + std::to_string(server_.port()); }
 
 private:
