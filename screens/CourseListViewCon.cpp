@@ -1,7 +1,5 @@
 #include "screens/CourseListViewCon.h"
 
-#include "components/LoadMoreFooter.h"
-#include "components/PagedList.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/NavigationController.h"
 #include "screens/CourseDetailViewCon.h"
@@ -19,7 +17,6 @@ CourseListViewCon::~CourseListViewCon() {
 void CourseListViewCon::viewDidLoad() {
     BaseViewCon::viewDidLoad();
     setNavigationTitle(_topTitle_);
-    _nowPage = 1;
 
     auto self = std::static_pointer_cast<CourseListViewCon>(shared_from_this());
     const double top = navBarHeight();
@@ -38,9 +35,22 @@ void CourseListViewCon::viewDidLoad() {
             strong->reloadTableViewDataSource();
         }
     });
-    if (!_dataList.is_array()) {
-        _dataList = platform::Value::array();
-    }
+    PageLoader::Handlers handlers;
+    handlers.bodyForPage = [this](int page) {
+        return ServiceOperations::categoryCourses(_courseCateID_, page);
+    };
+    handlers.replied = [this](int page, const std::string& body) {
+        pageEnded(page);
+        createUIData(body);
+    };
+    handlers.failed = [this](int page) {
+        platform::log("加载出错");
+        pageEnded(page);
+    };
+    // A popped screen asks for nothing more: the request would keep it alive for an
+    // answer nobody sees.
+    handlers.stillWanted = [this] { return parentViewController() != nullptr; };
+    _pages.attach(self, _listTableView, std::move(handlers));
     refreshData(nullptr);
 }
 
@@ -67,65 +77,17 @@ void CourseListViewCon::reloadTableViewDataSource() {
 }
 
 void CourseListViewCon::doneLoadingTableViewData() {
-    _nowPage = 1;
-    getConnection(1);
+    _pages.loadFirstPage();
 }
 
 void CourseListViewCon::dataSourceDidFinishLoadingNewData() {
     _refreshCycle.dataSourceDidFinishLoadingNewData();
 }
 
-void CourseListViewCon::getConnection(int page) {
-    if (!_dataRequest) {
-        _dataRequest = std::make_shared<RequestHelp>();
-    }
-    if (_dataRequest->running()) {
-        // The transport would drop it and the open header would wait for good.
-        _firstPageWaiting = _firstPageWaiting || page == 1;
-        return;
-    }
-    auto self = std::static_pointer_cast<CourseListViewCon>(shared_from_this());
-    ServiceOperations::send(
-        *_dataRequest, ServiceOperations::categoryCourses(_courseCateID_, page),
-        [self, page](const std::string& body) {
-            if (page == 1) {
-                self->dataSourceDidFinishLoadingNewData();
-            }
-            if (self->_listTableView) {
-                LoadMoreFooter::stopIndicator(*self->_listTableView);
-            }
-            self->createUIData(body);
-            const auto reply = ServiceReply::parse(body);
-            self->requestEnded(page, reply && ServiceReply::isSuccess(*reply));
-        },
-        [self, page](const platform::HttpError&) {
-            platform::log("加载出错");
-            if (self->_listTableView) {
-                LoadMoreFooter::stopIndicator(*self->_listTableView);
-            }
-            if (page == 1) {
-                self->dataSourceDidFinishLoadingNewData();
-            }
-            self->requestEnded(page, false);
-        });
-}
-
-void CourseListViewCon::requestEnded(int page, bool succeeded) {
-    // A failed "加载更多" leaves the counter on the last page shown, so the next tap
-    // asks for the same page again.
-    if (!succeeded && page > 1 && _nowPage == page) {
-        _nowPage = page - 1;
-    }
-    if (_firstPageWaiting) {
-        _firstPageWaiting = false;
-        // Only a screen still on its stack asks: a popped one would be kept alive by
-        // a request nobody sees.
-        if (parentViewController()) {
-            _nowPage = 1;
-            getConnection(1);
-        } else if (_refreshCycle.reloading()) {
-            dataSourceDidFinishLoadingNewData();
-        }
+void CourseListViewCon::pageEnded(int page) {
+    // The header stays open until the first page (or its failure) arrives.
+    if (page == 1 && _refreshCycle.reloading()) {
+        dataSourceDidFinishLoadingNewData();
     }
 }
 
@@ -136,36 +98,13 @@ void CourseListViewCon::createUIData(std::string_view body) {
     const auto reply = ServiceReply::parse(body);
     platform::logf("请求课程某个栏目列表返回数据;{}",
                    reply ? platform::Json::description(*reply) : std::string("(null)"));
-    if (!reply || !ServiceReply::isSuccess(*reply)) {
-        return;
+    if (reply) {
+        _pages.showReply(*reply);
     }
-    const bool hasNext = PagedList::applyReply(*reply, _nowPage, _dataList);
-    if (!_listTableView) {
-        return;
-    }
-    std::weak_ptr<CourseListViewCon> weak = std::static_pointer_cast<CourseListViewCon>(shared_from_this());
-    LoadMoreFooter::setUnder(*_listTableView, hasNext, [weak] {
-        if (auto strong = weak.lock()) {
-            strong->loadMore();
-        }
-    });
-    _listTableView->reloadData();
-}
-
-void CourseListViewCon::loadMore() {
-    if (_listTableView) {
-        LoadMoreFooter::startIndicator(*_listTableView);
-    }
-    if (_dataRequest && _dataRequest->running()) {
-        // The page would be dropped; the spinner stops with the reply on its way.
-        return;
-    }
-    _nowPage += 1;
-    getConnection(_nowPage);
 }
 
 int CourseListViewCon::numberOfRowsInSection(platform::TableView& /*tableView*/, int /*section*/) {
-    return static_cast<int>(_dataList.size());
+    return static_cast<int>(_pages.items().size());
 }
 
 std::shared_ptr<platform::TableViewCell> CourseListViewCon::cellForRowAtIndexPath(
@@ -175,7 +114,7 @@ std::shared_ptr<platform::TableViewCell> CourseListViewCon::cellForRowAtIndexPat
         cell = CourseImgCell::create();
     }
     const auto row = static_cast<std::size_t>(path.row);
-    cell->setCellData(row < _dataList.size() ? _dataList[row] : platform::Value::object());
+    cell->setCellData(row < _pages.items().size() ? _pages.items()[row] : platform::Value::object());
     cell->setAccessoryType(platform::CellAccessoryType::DisclosureIndicator);
     return cell;
 }
@@ -189,11 +128,11 @@ void CourseListViewCon::didSelectRowAtIndexPath(platform::TableView& tableView,
                                                 const platform::IndexPath& path) {
     tableView.deselectRowAtIndexPath(path, false);
     const auto row = static_cast<std::size_t>(path.row);
-    if (row >= _dataList.size()) {
+    if (row >= _pages.items().size()) {
         return;
     }
     auto detail = std::make_shared<CourseDetailViewCon>("CourseDetailViewCon");
-    detail->setDetailData(_dataList[row]);
+    detail->setDetailData(_pages.items()[row]);
     if (auto* nav = navigationController()) {
         nav->pushViewController(detail, true);
     }

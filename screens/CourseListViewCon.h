@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/PageLoader.h"
 #include "components/RefreshCycle.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/RunLoop.h"
@@ -40,13 +41,8 @@ public:
     void refreshData(platform::GestureRecognizer* sender) override;
     void back(platform::Control* sender) override;
 
-    // Asks for page `page`. A page-1 request that finds the transport busy is sent when
-    // the running request ends, so the header does not stay open for good.
-    void getConnection(int page);
     // Shows a reply body by the paging rules.
     void createUIData(std::string_view body);
-    // "加载更多": the next page, unless a request is still on its way.
-    void loadMore();
 
     // The refresh cycle.
     void reloadTableViewDataSource();
@@ -63,22 +59,19 @@ public:
     void scrollViewDidEndDragging(platform::ScrollView& scrollView, bool willDecelerate) override;
 
     std::shared_ptr<platform::TableView> listTableView() const { return _listTableView; }
-    const platform::Value& dataList() const { return _dataList; }
-    int nowPage() const { return _nowPage; }
+    const platform::Value& dataList() const { return _pages.items(); }
+    int nowPage() const { return _pages.nowPage(); }
     std::shared_ptr<RefreshTableHeaderView> refreshHeaderView() const { return _refreshCycle.header(); }
     bool reloading() const { return _refreshCycle.reloading(); }
-    std::shared_ptr<RequestHelp> dataRequest() const { return _dataRequest; }
+    std::shared_ptr<RequestHelp> dataRequest() const { return _pages.request(); }
 
 private:
-    void requestEnded(int page, bool succeeded);
+    void pageEnded(int page);
 
     std::string _topTitle_;
     std::string _courseCateID_;
     std::shared_ptr<platform::TableView> _listTableView;
     RefreshCycle _refreshCycle;
-    int _nowPage = 1;
-    std::shared_ptr<RequestHelp> _dataRequest;
-    platform::Value _dataList = platform::Value::array();
+    PageLoader _pages;
     platform::Timer _doneLoadingTimer;
-    bool _firstPageWaiting = false;
 };

@@ -1,7 +1,5 @@
 #include "screens/CourseViewCon.h"
 
-#include "components/LoadMoreFooter.h"
-#include "components/PagedList.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/NavigationController.h"
 #include "screens/CourseCell.h"
@@ -21,7 +19,6 @@ void CourseViewCon::viewDidLoad() {
     BaseViewCon::viewDidLoad();
     setBackStyle(kBackStyleTitleOnly);
     setNavigationTitle("微课程");
-    _nowPage = 1;
 
     auto self = std::static_pointer_cast<CourseViewCon>(shared_from_this());
     const double top = navBarHeight();
@@ -40,6 +37,11 @@ void CourseViewCon::viewDidLoad() {
             strong->reloadTableViewDataSource();
         }
     });
+    PageLoader::Handlers handlers;
+    handlers.bodyForPage = [](int page) { return ServiceOperations::courseCategories(page); };
+    handlers.replied = [this](int page, const std::string& body) { pageReplied(page, body); };
+    handlers.failed = [](int /*page*/) { platform::log("加载出错"); };
+    _pages.attach(self, _listTableView, std::move(handlers));
     initData();
 }
 
@@ -49,9 +51,6 @@ void CourseViewCon::viewWillAppear(bool animated) {
 }
 
 void CourseViewCon::initData() {
-    if (!_dataList.is_array()) {
-        _dataList = platform::Value::array();
-    }
     if (auto stored = CacheFreshness::readCachedReply(kCacheFile)) {
         createUIData(*stored);
     }
@@ -74,61 +73,22 @@ void CourseViewCon::reloadTableViewDataSource() {
 
 void CourseViewCon::doneLoadingTableViewData() {
     dataSourceDidFinishLoadingNewData();
-    _nowPage = 1;
-    getConnection(1);
+    _pages.loadFirstPage();
 }
 
 void CourseViewCon::dataSourceDidFinishLoadingNewData() {
     _refreshCycle.dataSourceDidFinishLoadingNewData();
 }
 
-void CourseViewCon::getConnection(int page) {
-    if (!_dataRequest) {
-        _dataRequest = std::make_shared<RequestHelp>();
-    }
-    if (_dataRequest->running()) {
-        // The transport would drop it; a refresh must still reach the service.
-        _firstPageWaiting = _firstPageWaiting || page == 1;
-        return;
-    }
-    auto self = std::static_pointer_cast<CourseViewCon>(shared_from_this());
-    ServiceOperations::send(
-        *_dataRequest, ServiceOperations::courseCategories(page),
-        [self, page](const std::string& body) {
-            if (self->_listTableView) {
-                LoadMoreFooter::stopIndicator(*self->_listTableView);
-            }
-            self->createUIData(body);
-            const auto reply = ServiceReply::parse(body);
-            if (reply) {
-                const int pageNum = ServiceReply::nowPage(*reply);
-                platform::logf("pageNum is: {}", pageNum);
-                if (pageNum == 1) {
-                    CacheFreshness::markRefreshed(kRefreshTimeKey);
-                    CacheFreshness::writeCachedReply(kCacheFile, body);
-                }
-            }
-            self->requestEnded(page, reply && ServiceReply::isSuccess(*reply));
-        },
-        [self, page](const platform::HttpError&) {
-            platform::log("加载出错");
-            if (self->_listTableView) {
-                LoadMoreFooter::stopIndicator(*self->_listTableView);
-            }
-            self->requestEnded(page, false);
-        });
-}
-
-void CourseViewCon::requestEnded(int page, bool succeeded) {
-    // A failed "加载更多" leaves the counter on the last page shown, so the next tap
-    // asks for the same page again.
-    if (!succeeded && page > 1 && _nowPage == page) {
-        _nowPage = page - 1;
-    }
-    if (_firstPageWaiting) {
-        _firstPageWaiting = false;
-        _nowPage = 1;
-        getConnection(1);
+void CourseViewCon::pageReplied(int /*page*/, const std::string& body) {
+    createUIData(body);
+    if (const auto reply = ServiceReply::parse(body)) {
+        const int pageNum = ServiceReply::nowPage(*reply);
+        platform::logf("pageNum is: {}", pageNum);
+        if (pageNum == 1) {
+            CacheFreshness::markRefreshed(kRefreshTimeKey);
+            CacheFreshness::writeCachedReply(kCacheFile, body);
+        }
     }
 }
 
@@ -139,36 +99,13 @@ void CourseViewCon::createUIData(std::string_view body) {
     const auto reply = ServiceReply::parse(body);
     platform::logf("请求课程返回数据;{}",
                    reply ? platform::Json::description(*reply) : std::string("(null)"));
-    if (!reply || !ServiceReply::isSuccess(*reply)) {
-        return;
+    if (reply) {
+        _pages.showReply(*reply);
     }
-    const bool hasNext = PagedList::applyReply(*reply, _nowPage, _dataList);
-    if (!_listTableView) {
-        return;
-    }
-    std::weak_ptr<CourseViewCon> weak = std::static_pointer_cast<CourseViewCon>(shared_from_this());
-    LoadMoreFooter::setUnder(*_listTableView, hasNext, [weak] {
-        if (auto strong = weak.lock()) {
-            strong->loadMore();
-        }
-    });
-    _listTableView->reloadData();
-}
-
-void CourseViewCon::loadMore() {
-    if (_listTableView) {
-        LoadMoreFooter::startIndicator(*_listTableView);
-    }
-    if (_dataRequest && _dataRequest->running()) {
-        // The page would be dropped; the spinner stops with the reply on its way.
-        return;
-    }
-    _nowPage += 1;
-    getConnection(_nowPage);
 }
 
 int CourseViewCon::numberOfRowsInSection(platform::TableView& /*tableView*/, int /*section*/) {
-    return static_cast<int>(_dataList.size());
+    return static_cast<int>(_pages.items().size());
 }
 
 std::shared_ptr<platform::TableViewCell> CourseViewCon::cellForRowAtIndexPath(
@@ -178,7 +115,7 @@ std::shared_ptr<platform::TableViewCell> CourseViewCon::cellForRowAtIndexPath(
         cell = CourseCell::create();
     }
     const auto row = static_cast<std::size_t>(path.row);
-    cell->setCellData(row < _dataList.size() ? _dataList[row] : platform::Value::object());
+    cell->setCellData(row < _pages.items().size() ? _pages.items()[row] : platform::Value::object());
     cell->setAccessoryType(platform::CellAccessoryType::DisclosureIndicator);
     return cell;
 }
@@ -191,10 +128,10 @@ std::optional<double> CourseViewCon::heightForRowAtIndexPath(platform::TableView
 void CourseViewCon::didSelectRowAtIndexPath(platform::TableView& tableView, const platform::IndexPath& path) {
     tableView.deselectRowAtIndexPath(path, false);
     const auto row = static_cast<std::size_t>(path.row);
-    if (row >= _dataList.size()) {
+    if (row >= _pages.items().size()) {
         return;
     }
-    const platform::Value& category = _dataList[row];
+    const platform::Value& category = _pages.items()[row];
     auto list = std::make_shared<CourseListViewCon>("CourseListViewCon");
     list->setHidesBottomBarWhenPushed(true);
     list->set_topTitle(platform::Json::stringForKey(category, "title").value_or(""));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/PageLoader.h"
 #include "components/RefreshCycle.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/RunLoop.h"
@@ -38,13 +39,8 @@ public:
     void initData();
     // Starts a refresh cycle when the stored first page is missing or stale.
     void doRefresh();
-    // Asks for page `page`. A page-1 request that finds the transport busy is sent when
-    // the running request ends rather than lost.
-    void getConnection(int page);
     // Shows a reply body (or the stored one) by the paging rules.
     void createUIData(std::string_view body);
-    // "加载更多": the next page, unless a request is still on its way.
-    void loadMore();
 
     // The refresh cycle.
     void reloadTableViewDataSource();
@@ -61,20 +57,17 @@ public:
     void scrollViewDidEndDragging(platform::ScrollView& scrollView, bool willDecelerate) override;
 
     std::shared_ptr<platform::TableView> listTableView() const { return _listTableView; }
-    const platform::Value& dataList() const { return _dataList; }
-    int nowPage() const { return _nowPage; }
+    const platform::Value& dataList() const { return _pages.items(); }
+    int nowPage() const { return _pages.nowPage(); }
     std::shared_ptr<RefreshTableHeaderView> refreshHeaderView() const { return _refreshCycle.header(); }
     bool reloading() const { return _refreshCycle.reloading(); }
-    std::shared_ptr<RequestHelp> dataRequest() const { return _dataRequest; }
+    std::shared_ptr<RequestHelp> dataRequest() const { return _pages.request(); }
 
 private:
-    void requestEnded(int page, bool succeeded);
+    void pageReplied(int page, const std::string& body);
 
     std::shared_ptr<platform::TableView> _listTableView;
     RefreshCycle _refreshCycle;
-    int _nowPage = 1;
-    std::shared_ptr<RequestHelp> _dataRequest;
-    platform::Value _dataList = platform::Value::array();
+    PageLoader _pages;
     platform::Timer _doneLoadingTimer;
-    bool _firstPageWaiting = false;
 };

@@ -1,7 +1,5 @@
 #include "screens/NewsListViewCon.h"
 
-#include "components/LoadMoreFooter.h"
-#include "components/PagedList.h"
 #include "components/RefreshCycle.h"
 #include "imageloader/ImageViewWebCache.h"
 #include "platform/foundation/Log.h"
@@ -14,7 +12,6 @@
 #include "platform/ui/PageControl.h"
 #include "screens/NewsCell.h"
 #include "screens/WebViewController.h"
-#include "service/RequestHelp.h"
 #include "service/ServiceOperations.h"
 #include "service/ServiceReply.h"
 #include "storage/CacheFreshness.h"
@@ -51,6 +48,11 @@ void NewsListViewCon::viewDidLoad() {
     platform::ViewController::viewDidLoad();
     platform::log("111");
     buildInterface();
+    PageLoader::Handlers handlers;
+    handlers.bodyForPage = [this](int page) { return ServiceOperations::channelArticles(_newsCateID, page); };
+    handlers.replied = [this](int /*page*/, const std::string& body) { pageReplied(body); };
+    handlers.failed = [](int /*page*/) { platform::log("加载出错"); };
+    _pages.attach(self(), _listTableView, std::move(handlers));
     initData();
     if (!_refreshCycle->header()) {
         _refreshCycle->attach(_listTableView, view()->frame().width());
@@ -75,9 +77,7 @@ void NewsListViewCon::buildInterface() {
 }
 
 void NewsListViewCon::initData() {
-    _dataList = platform::Value::array();
     _adList = platform::Value::array();
-    _nowPage = 1;
     if (auto cached = CacheFreshness::readCachedReply(cacheFileName())) {
         createUIData(*cached);
     }
@@ -105,50 +105,19 @@ void NewsListViewCon::reloadTableViewDataSource() {
 
 void NewsListViewCon::doneLoadingTableViewData() {
     dataSourceDidFinishLoadingNewData();
-    _nowPage = 1;
-    getConnection(1);
+    _pages.loadFirstPage();
 }
 
 void NewsListViewCon::dataSourceDidFinishLoadingNewData() {
     _refreshCycle->dataSourceDidFinishLoadingNewData();
 }
 
-void NewsListViewCon::getConnection(int page) {
-    if (!_dataRequest) {
-        _dataRequest = std::make_shared<RequestHelp>();
-    }
-    // The request keeps the screen alive until its answer has been handled.
-    auto screen = self();
-    ServiceOperations::send(
-        *_dataRequest, ServiceOperations::channelArticles(_newsCateID, page),
-        [screen](const std::string& body) { screen->replied(body); },
-        [screen](const platform::HttpError&) { screen->requestFailed(); });
-}
-
-void NewsListViewCon::replied(const std::string& body) {
-    _pageBeforeLoadMore.reset();
-    stopFooterIndicator();
+void NewsListViewCon::pageReplied(const std::string& body) {
     createUIData(body);
     auto reply = ServiceReply::parse(body);
     if (reply && ServiceReply::nowPage(*reply) == 1) {
         CacheFreshness::markRefreshed(preferenceKey());
         CacheFreshness::writeCachedReply(cacheFileName(), body);
-    }
-}
-
-void NewsListViewCon::requestFailed() {
-    platform::log("加载出错");
-    // The page that failed is asked for again at the next "加载更多", not skipped.
-    if (_pageBeforeLoadMore) {
-        _nowPage = *_pageBeforeLoadMore;
-        _pageBeforeLoadMore.reset();
-    }
-    stopFooterIndicator();
-}
-
-void NewsListViewCon::stopFooterIndicator() {
-    if (_listTableView) {
-        LoadMoreFooter::stopIndicator(*_listTableView);
     }
 }
 
@@ -162,7 +131,6 @@ void NewsListViewCon::createUIData(std::string_view body) {
     if (!reply || !ServiceReply::isSuccess(*reply)) {
         return;
     }
-    bool hasNext = PagedList::applyReply(*reply, _nowPage, _dataList);
     if (const platform::Value* head = platform::Json::find(*reply, "head"); head && head->is_array()) {
         if (!head->empty()) {
             _adList = *head;
@@ -171,25 +139,7 @@ void NewsListViewCon::createUIData(std::string_view body) {
             _listTableView->setTableHeaderView(nullptr);
         }
     }
-    std::weak_ptr<NewsListViewCon> weak = self();
-    LoadMoreFooter::setUnder(*_listTableView, hasNext, [weak] {
-        if (auto screen = weak.lock()) {
-            screen->loadMore();
-        }
-    });
-    _listTableView->reloadData();
-}
-
-void NewsListViewCon::loadMore() {
-    LoadMoreFooter::startIndicator(*_listTableView);
-    // A tap while the previous page is still on its way is dropped by the transport;
-    // the page counter is only raised for a request that leaves.
-    if (_dataRequest && _dataRequest->running()) {
-        return;
-    }
-    _pageBeforeLoadMore = _nowPage;
-    _nowPage += 1;
-    getConnection(_nowPage);
+    _pages.showReply(*reply);
 }
 
 std::shared_ptr<platform::View> NewsListViewCon::getHeadAdviseView() {
@@ -270,7 +220,7 @@ void NewsListViewCon::openArticle(const platform::Value& item) {
 }
 
 int NewsListViewCon::numberOfRowsInSection(platform::TableView&, int) {
-    return static_cast<int>(_dataList.size());
+    return static_cast<int>(_pages.items().size());
 }
 
 std::shared_ptr<platform::TableViewCell> NewsListViewCon::cellForRowAtIndexPath(
@@ -280,7 +230,7 @@ std::shared_ptr<platform::TableViewCell> NewsListViewCon::cellForRowAtIndexPath(
         cell = NewsCell::create();
     }
     auto row = static_cast<std::size_t>(path.row);
-    cell->setCellData(row < _dataList.size() ? _dataList[row] : platform::Value::object());
+    cell->setCellData(row < _pages.items().size() ? _pages.items()[row] : platform::Value::object());
     return cell;
 }
 
@@ -293,8 +243,8 @@ void NewsListViewCon::didSelectRowAtIndexPath(platform::TableView& tableView,
                                               const platform::IndexPath& path) {
     tableView.deselectRowAtIndexPath(path, false);
     auto row = static_cast<std::size_t>(path.row);
-    if (row < _dataList.size()) {
-        openArticle(platform::Value(_dataList[row]));
+    if (row < _pages.items().size()) {
+        openArticle(platform::Value(_pages.items()[row]));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/PageLoader.h"
 #include "platform/foundation/Json.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/TableView.h"
@@ -14,7 +15,6 @@
 
 class RefreshCycle;
 class RefreshTableHeaderView;
-class RequestHelp;
 
 // The articles of one news channel: a paged, pull-to-refresh list with a strip of
 // headline pictures above it. It lives as a page of the news screen's channel
@@ -58,10 +58,8 @@ public:
     void initData();
     // Starts a refresh when the channel's first page is missing or more than 300 s old.
     void doRefresh();
-    void getConnection(int page);
     // Handles a reply body (or the cached one) as the list's content.
     void createUIData(std::string_view body);
-    void loadMore();
     // The headline strip, or nothing when there are no headlines.
     std::shared_ptr<platform::View> getHeadAdviseView();
     void topAdClicked(platform::Control& sender);
@@ -86,27 +84,21 @@ public:
     const std::shared_ptr<platform::TableView>& listTableView() const { return _listTableView; }
     std::shared_ptr<RefreshTableHeaderView> refreshHeaderView() const;
     bool reloading() const;
-    const platform::Value& dataList() const { return _dataList; }
+    const platform::Value& dataList() const { return _pages.items(); }
     const platform::Value& adList() const { return _adList; }
-    int nowPage() const { return _nowPage; }
+    int nowPage() const { return _pages.nowPage(); }
 
 private:
     void buildInterface();
     std::shared_ptr<NewsListViewCon> self();
-    void replied(const std::string& body);
-    void requestFailed();
-    void stopFooterIndicator();
+    void pageReplied(const std::string& body);
     // Pushes the article screen for a row or a headline.
     void openArticle(const platform::Value& item);
 
     std::shared_ptr<platform::TableView> _listTableView;
     std::unique_ptr<RefreshCycle> _refreshCycle;
-    platform::Value _dataList = platform::Value::array();
+    PageLoader _pages;
     platform::Value _adList = platform::Value::array();
-    int _nowPage = 1;
-    // The page before a "加载更多" raised it, until that request ends.
-    std::optional<int> _pageBeforeLoadMore;
     std::string _newsCateID;
-    std::shared_ptr<RequestHelp> _dataRequest;
     std::weak_ptr<platform::ViewController> m_parentViewCon_;
 };

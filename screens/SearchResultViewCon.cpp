@@ -1,7 +1,5 @@
 #include "screens/SearchResultViewCon.h"
 
-#include "components/LoadMoreFooter.h"
-#include "components/PagedList.h"
 #include "components/ProgressHUD.h"
 #include "components/Toast.h"
 #include "platform/foundation/Log.h"
@@ -9,7 +7,6 @@
 #include "platform/ui/NavigationController.h"
 #include "screens/CourseDetailViewCon.h"
 #include "screens/CourseImgCell.h"
-#include "service/RequestHelp.h"
 #include "service/ServiceOperations.h"
 #include "service/ServiceReply.h"
 
@@ -28,9 +25,16 @@ void SearchResultViewCon::viewDidLoad() {
     hud = std::make_shared<ProgressHUD>(*view());
     hud->setLabelText("加载中...");
     _listTableV->addSubview(hud);
-    _resultList = platform::Value::array();
-    _nowPage = 1;
-    getConnection(1);
+    PageLoader::Handlers handlers;
+    handlers.bodyForPage = [this](int page) {
+        return _searchId.empty() ? ServiceOperations::searchAll(_keyWords, page)
+                                 : ServiceOperations::searchInCategory(_keyWords, _searchId, page);
+    };
+    handlers.sending = [this](int /*page*/) { hud->show(true); };
+    handlers.replied = [this](int /*page*/, const std::string& body) { pageReplied(body); };
+    handlers.failed = [this](int /*page*/) { pageFailed(); };
+    _pages.attach(self(), _listTableV, std::move(handlers));
+    _pages.loadFirstPage();
 }
 
 void SearchResultViewCon::buildInterface() {
@@ -44,41 +48,15 @@ void SearchResultViewCon::buildInterface() {
     view()->addSubview(_listTableV);
 }
 
-void SearchResultViewCon::getConnection(int page) {
-    hud->show(true);
-    std::string body = _searchId.empty() ? ServiceOperations::searchAll(_keyWords, page)
-                                         : ServiceOperations::searchInCategory(_keyWords, _searchId, page);
-    if (!_dataRequest) {
-        _dataRequest = std::make_shared<RequestHelp>();
-    }
-    // The request keeps the screen alive until its answer has been handled.
-    auto screen = self();
-    ServiceOperations::send(
-        *_dataRequest, body, [screen](const std::string& reply) { screen->replied(reply); },
-        [screen](const platform::HttpError&) { screen->requestFailed(); });
-}
-
-void SearchResultViewCon::replied(const std::string& body) {
-    _pageBeforeLoadMore.reset();
+void SearchResultViewCon::pageReplied(const std::string& body) {
     hud->hide(true);
-    stopFooterIndicator();
     createUIData(body);
 }
 
-void SearchResultViewCon::requestFailed() {
+void SearchResultViewCon::pageFailed() {
     platform::log("加载出错");
-    // The page that failed is asked for again at the next "加载更多", not skipped.
-    if (_pageBeforeLoadMore) {
-        _nowPage = *_pageBeforeLoadMore;
-        _pageBeforeLoadMore.reset();
-    }
     hud->hide(true);
     Toast::showToastWithText("请检查网络!");
-    stopFooterIndicator();
-}
-
-void SearchResultViewCon::stopFooterIndicator() {
-    LoadMoreFooter::stopIndicator(*_listTableV);
 }
 
 void SearchResultViewCon::createUIData(std::string_view body) {
@@ -88,36 +66,14 @@ void SearchResultViewCon::createUIData(std::string_view body) {
     auto reply = ServiceReply::parse(body);
     platform::logf("请求课程某个栏目列表返回数据;{}",
                    reply ? platform::Json::description(*reply) : std::string("(null)"));
-    if (!reply || !ServiceReply::isSuccess(*reply)) {
+    if (!reply || !_pages.showReply(*reply)) {
         return;
     }
-    bool hasNext = PagedList::applyReply(*reply, _nowPage, _resultList);
-    if (_resultList.empty()) {
+    if (_pages.items().empty()) {
         Toast::showToastWithText("没有搜到相关内容!");
-    }
-    std::weak_ptr<SearchResultViewCon> weak = self();
-    LoadMoreFooter::setUnder(*_listTableV, hasNext, [weak] {
-        if (auto screen = weak.lock()) {
-            screen->loadMore();
-        }
-    });
-    if (_resultList.empty()) {
         auto screen = self();
         platform::RunLoop::main().schedule(kEmptyCloseDelay, [screen] { screen->back(nullptr); });
     }
-    _listTableV->reloadData();
-}
-
-void SearchResultViewCon::loadMore() {
-    LoadMoreFooter::startIndicator(*_listTableV);
-    // A tap while the previous page is still on its way is dropped by the transport;
-    // the page counter is only raised for a request that leaves.
-    if (_dataRequest && _dataRequest->running()) {
-        return;
-    }
-    _pageBeforeLoadMore = _nowPage;
-    _nowPage += 1;
-    getConnection(_nowPage);
 }
 
 void SearchResultViewCon::back(platform::Control* /*sender*/) {
@@ -127,7 +83,7 @@ void SearchResultViewCon::back(platform::Control* /*sender*/) {
 }
 
 int SearchResultViewCon::numberOfRowsInSection(platform::TableView&, int) {
-    return static_cast<int>(_resultList.size());
+    return static_cast<int>(_pages.items().size());
 }
 
 std::shared_ptr<platform::TableViewCell> SearchResultViewCon::cellForRowAtIndexPath(
@@ -138,7 +94,7 @@ std::shared_ptr<platform::TableViewCell> SearchResultViewCon::cellForRowAtIndexP
         cell->setAccessoryType(platform::CellAccessoryType::DisclosureIndicator);
     }
     auto row = static_cast<std::size_t>(path.row);
-    cell->setCellData(row < _resultList.size() ? _resultList[row] : platform::Value::object());
+    cell->setCellData(row < _pages.items().size() ? _pages.items()[row] : platform::Value::object());
     return cell;
 }
 
@@ -151,11 +107,11 @@ void SearchResultViewCon::didSelectRowAtIndexPath(platform::TableView& tableView
                                                   const platform::IndexPath& path) {
     tableView.deselectRowAtIndexPath(path, false);
     auto row = static_cast<std::size_t>(path.row);
-    if (row >= _resultList.size()) {
+    if (row >= _pages.items().size()) {
         return;
     }
     auto detail = std::make_shared<CourseDetailViewCon>("CourseDetailViewCon");
-    detail->setDetailData(_resultList[row]);
+    detail->setDetailData(_pages.items()[row]);
     if (auto* stack = navigationController()) {
         stack->pushViewController(detail, true);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/PageLoader.h"
 #include "platform/foundation/Json.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewDataSource.h"
@@ -12,7 +13,6 @@
 #include <string_view>
 
 class ProgressHUD;
-class RequestHelp;
 
 // The courses matching one search (a key, and optionally a search category), in
 // pages of ten; a row opens the course. A search that finds nothing closes the
@@ -39,9 +39,7 @@ public:
     void setSearchTitle(std::string searchTitle) { _searchTitle = std::move(searchTitle); }
 
     void viewDidLoad() override;
-    void getConnection(int page);
     void createUIData(std::string_view body);
-    void loadMore();
     void back(platform::Control* sender) override;
 
     int numberOfRowsInSection(platform::TableView& tableView, int section) override;
@@ -54,24 +52,19 @@ public:
     // What the screen shows, for tests.
     const std::shared_ptr<platform::TableView>& listTableV() const { return _listTableV; }
     const std::shared_ptr<ProgressHUD>& progressHUD() const { return hud; }
-    const platform::Value& resultList() const { return _resultList; }
-    int nowPage() const { return _nowPage; }
+    const platform::Value& resultList() const { return _pages.items(); }
+    int nowPage() const { return _pages.nowPage(); }
 
 private:
     void buildInterface();
     std::shared_ptr<SearchResultViewCon> self();
-    void replied(const std::string& body);
-    void requestFailed();
-    void stopFooterIndicator();
+    void pageReplied(const std::string& body);
+    void pageFailed();
 
     std::string _keyWords;
     std::string _searchId;
     std::string _searchTitle;
     std::shared_ptr<platform::TableView> _listTableV;
     std::shared_ptr<ProgressHUD> hud;
-    int _nowPage = 1;
-    // The page before a "加载更多" raised it, until that request ends.
-    std::optional<int> _pageBeforeLoadMore;
-    platform::Value _resultList = platform::Value::array();
-    std::shared_ptr<RequestHelp> _dataRequest;
+    PageLoader _pages;
 };

@@ -1,0 +1,158 @@
+#include "components/PageLoader.h"
+
+#include "components/LoadMoreFooter.h"
+#include "service/RequestHelp.h"
+#include "service/ServiceReply.h"
+#include "tests/support/BrowseFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace qelvo::test {
+namespace {
+
+// What a screen would be: the loader's owner, which hears every answer.
+struct ListOwner {
+    PageLoader pages;
+    std::vector<std::string> heard;
+    bool wanted = true;
+};
+
+class PageLoaderTest : public BrowseTest {
+protected:
+    void SetUp() override {
+        BrowseTest::SetUp();
+        table = platform::View::create<platform::TableView>(platform::Rect::make(0, 0, 320, 400));
+        owner = std::make_shared<ListOwner>();
+        ListOwner* raw = owner.get();
+        PageLoader::Handlers handlers;
+        handlers.bodyForPage = [](int page) { return "mode=3&nowPage=" + std::to_string(page); };
+        handlers.replied = [raw](int page, const std::string& body) {
+            raw->heard.push_back("replied " + std::to_string(page));
+            if (auto reply = ServiceReply::parse(body)) {
+                raw->pages.showReply(*reply);
+            }
+        };
+        handlers.failed = [raw](int page) { raw->heard.push_back("failed " + std::to_string(page)); };
+        handlers.stillWanted = [raw] { return raw->wanted; };
+        owner->pages.attach(owner, table, std::move(handlers));
+        for (int page = 1; page <= 3; ++page) {
+            service.reply(body(page), pagedReply(page, page < 3, (page - 1) * 10, 10, "row "));
+        }
+    }
+    void TearDown() override {
+        service.release();
+        owner.reset();
+        BrowseTest::TearDown();
+    }
+    static std::string body(int page) { return "mode=3&nowPage=" + std::to_string(page); }
+    bool idle() {
+        return pump([&] { return !owner->pages.busy(); });
+    }
+    bool footerShown() {
+        return std::dynamic_pointer_cast<LoadMoreFooter>(table->tableFooterView()) != nullptr;
+    }
+
+    std::shared_ptr<platform::TableView> table;
+    std::shared_ptr<ListOwner> owner;
+};
+
+TEST_F(PageLoaderTest, PagesFollowOneAnotherUntilTheLastAndTheFooterGoesWithIt) {
+    owner->pages.loadFirstPage();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(owner->pages.items().size(), 10U);
+    EXPECT_TRUE(footerShown());
+
+    owner->pages.loadMore();
+    ASSERT_TRUE(idle());
+    owner->pages.loadMore();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(owner->pages.nowPage(), 3);
+    EXPECT_EQ(owner->pages.items().size(), 30U);
+    EXPECT_FALSE(footerShown()) << "no next page, no footer";
+    EXPECT_EQ(service.bodies(), (std::vector<std::string>{body(1), body(2), body(3)}));
+
+    // A refresh starts over from page 1.
+    owner->pages.loadFirstPage();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(owner->pages.items().size(), 10U);
+    EXPECT_EQ(owner->pages.nowPage(), 1);
+}
+
+TEST_F(PageLoaderTest, ARefreshWhileAPageIsOnItsWayIsSentWhenThatPageEnds) {
+    owner->pages.loadFirstPage();
+    ASSERT_TRUE(idle());
+    service.hold(body(2));
+    owner->pages.loadMore();
+    ASSERT_TRUE(waitForRequests(body(2), 1));
+
+    owner->pages.loadMore();  // dropped: page 2 is still on its way
+    owner->pages.loadFirstPage();
+    pump([] { return false; }, 0.2);
+    EXPECT_EQ(service.count(body(1)), 1U) << "nothing leaves while the transport is busy";
+    EXPECT_EQ(service.count(body(3)), 0U);
+
+    service.release();
+    ASSERT_TRUE(waitForRequests(body(1), 2));
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(owner->heard, (std::vector<std::string>{"replied 1", "replied 2", "replied 1"}));
+    EXPECT_EQ(owner->pages.nowPage(), 1);
+    EXPECT_EQ(owner->pages.items().size(), 10U);
+}
+
+TEST_F(PageLoaderTest, AWaitingRefreshNoLongerWantedIsReportedInsteadOfSent) {
+    owner->pages.loadFirstPage();
+    ASSERT_TRUE(idle());
+    service.hold(body(2));
+    owner->pages.loadMore();
+    ASSERT_TRUE(waitForRequests(body(2), 1));
+    owner->pages.loadFirstPage();
+    owner->wanted = false;
+
+    service.release();
+    ASSERT_TRUE(idle());
+    pump([] { return false; }, 0.2);
+    EXPECT_EQ(service.count(body(1)), 1U);
+    EXPECT_EQ(owner->heard, (std::vector<std::string>{"replied 1", "replied 2", "failed 1"}));
+}
+
+TEST_F(PageLoaderTest, AFailedLoadMoreAsksForTheSamePageAgain) {
+    owner->pages.loadFirstPage();
+    ASSERT_TRUE(idle());
+
+    // The service refuses the page...
+    service.reply(body(2), platform::Value{{"result", "1"}});
+    owner->pages.loadMore();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(owner->pages.nowPage(), 1);
+    EXPECT_EQ(owner->pages.items().size(), 10U);
+
+    // ...or cannot be reached.
+    refuseConnections();
+    owner->pages.loadMore();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(owner->pages.nowPage(), 1);
+    EXPECT_EQ(owner->heard.back(), "failed 2");
+
+    acceptConnections();
+    service.reply(body(2), pagedReply(2, true, 10, 10, "row "));
+    owner->pages.loadMore();
+    ASSERT_TRUE(idle());
+    EXPECT_EQ(owner->pages.nowPage(), 2);
+    EXPECT_EQ(owner->pages.items().size(), 20U);
+    EXPECT_EQ(service.count(body(2)), 2U) << "the refused page was asked for again, not skipped";
+}
+
+TEST_F(PageLoaderTest, ARequestKeepsItsOwnerUntilTheAnswerHasBeenHandled) {
+    service.hold(body(1));
+    owner->pages.loadFirstPage();
+    ASSERT_TRUE(waitForRequests(body(1), 1));
+    std::weak_ptr<ListOwner> watched = owner;
+    owner.reset();
+    EXPECT_FALSE(watched.expired()) << "the request in flight holds the owner";
+
+    service.release();
+    ASSERT_TRUE(pump([&] { return watched.expired(); }));
+}
+
+}  // namespace
+}  // namespace qelvo::test
