@@ -7,7 +7,7 @@ namespace qelvo::test {
 
 void ShellTest::SetUp() {
     platform::Log::shared().setEcho(false);
-    logStart_ = platform::Log::shared().lineCount();
+    log_.start();
     auto& loop = platform::RunLoop::main();
     loop.adoptCurrentThread();
     loop.reset();
@@ -84,20 +84,6 @@ platform::DeviceReply ShellTest::tapText(const std::string& text, int index) {
     auto reply = device.tap(platform::Value{{"text", text}, {"index", index}});
     settle();
     return reply;
-}
-
-std::vector<std::string> ShellTest::logLines() const {
-    std::size_t next = 0;
-    return platform::Log::shared().linesFrom(logStart_, &next);
-}
-
-bool ShellTest::logged(const std::string& line) const {
-    for (const auto& candidate : logLines()) {
-        if (candidate == line) {
-            return true;
-        }
-    }
-    return false;
 }
 
 }  // namespace qelvo::test

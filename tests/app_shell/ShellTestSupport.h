@@ -16,6 +16,7 @@
 #include "service/ServiceEndpoint.h"
 #include "tests/net/NetTestSupport.h"
 #include "tests/support/BrowseFixture.h"
+#include "tests/support/LogWatch.h"
 #include "tests/support/TempContainer.h"
 
 #include <gtest/gtest.h>
@@ -63,8 +64,8 @@ protected:
     bool shows(const std::string& text);
     platform::DeviceReply tapText(const std::string& text, int index = 0);
     // The log lines written since the test began.
-    std::vector<std::string> logLines() const;
-    bool logged(const std::string& line) const;
+    std::vector<std::string> logLines() const { return log_.lines(); }
+    bool logged(const std::string& line) const { return log_.saw(line); }
 
     std::unique_ptr<TempContainer> container;
     std::shared_ptr<platform::ManualClock> clock;
@@ -73,7 +74,7 @@ protected:
     std::shared_ptr<AppDelegate> appDelegate;
 
 private:
-    std::size_t logStart_ = 0;
+    LogWatch log_;
 };
 
 }  // namespace qelvo::test

@@ -8,6 +8,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "tests/support/LogWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ protected:
         makeResources();
         window = platform::View::create<platform::Window>(platform::Screen::bounds());
         window->makeKeyAndVisible();
-        logStart = platform::Log::shared().lineCount();
+        log.start();
     }
 
     void TearDown() override {
@@ -54,22 +55,12 @@ protected:
     }
 
     // Log messages written since the test began.
-    std::vector<std::string> logLines() const {
-        std::size_t next = 0;
-        return platform::Log::shared().linesFrom(logStart, &next);
-    }
-
-    std::size_t countLogLines(const std::string& message) const {
-        std::size_t count = 0;
-        for (const auto& line : logLines()) {
-            count += line == message ? 1 : 0;
-        }
-        return count;
-    }
+    std::vector<std::string> logLines() const { return log.lines(); }
+    std::size_t countLogLines(const std::string& message) const { return log.count(message); }
 
     std::shared_ptr<platform::ManualClock> clock;
     std::shared_ptr<platform::Window> window;
-    std::size_t logStart = 0;
+    LogWatch log;
     std::string resources;
 
 private:

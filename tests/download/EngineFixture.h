@@ -17,6 +17,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "storage/CommonHelper.h"
+#include "tests/support/LogWatch.h"
 #include "tests/support/TempContainer.h"
 
 #include <gtest/gtest.h>
@@ -120,7 +121,7 @@ protected:
         container = std::make_unique<TempContainer>();
         window = platform::View::create<platform::Window>(platform::Screen::bounds());
         window->makeKeyAndVisible();
-        logStart = platform::Log::shared().lineCount();
+        log.start();
     }
 
     void TearDown() override {
@@ -211,19 +212,8 @@ protected:
         return texts.empty() ? std::string() : texts.back();
     }
 
-    std::vector<std::string> logLines() const {
-        std::size_t next = 0;
-        return platform::Log::shared().linesFrom(logStart, &next);
-    }
-
-    bool logged(const std::string& line) const {
-        for (const auto& each : logLines()) {
-            if (each == line) {
-                return true;
-            }
-        }
-        return false;
-    }
+    std::vector<std::string> logLines() const { return log.lines(); }
+    bool logged(const std::string& line) const { return log.saw(line); }
 
     std::string documents() const { return CommonHelper::getDocumentPath(); }
     std::string tempFolder() const { return documents() + "/DownLoad/Temp"; }
@@ -242,7 +232,7 @@ protected:
     std::vector<std::shared_ptr<ScriptedRequest>> made;
     std::uint64_t freeSpace = 10ULL * 1024 * 1024 * 1024;
     bool cellular = false;
-    std::size_t logStart = 0;
+    LogWatch log;
 };
 
 }  // namespace qelvo::test

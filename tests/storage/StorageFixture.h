@@ -5,6 +5,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/LogWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ protected:
         platform::Container::shared().setHome(home_);
         platform::UserDefaults::standard().load();
         platform::Log::shared().setEcho(false);
-        logStart_ = platform::Log::shared().lineCount();
+        log_.start();
         platform::RunLoop::main().adoptCurrentThread();
         clock_ = std::make_shared<platform::ManualClock>();
         platform::RunLoop::main().setClock(clock_);
@@ -52,18 +53,12 @@ protected:
     std::string documents() const { return platform::Container::shared().documents(); }
     std::string caches() const { return platform::Container::shared().caches(); }
 
-    std::vector<std::string> logLines() const {
-        std::size_t next = 0;
-        return platform::Log::shared().linesFrom(logStart_, &next);
-    }
-    bool logged(const std::string& line) const {
-        const auto lines = logLines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
+    std::vector<std::string> logLines() const { return log_.lines(); }
+    bool logged(const std::string& line) const { return log_.saw(line); }
 
     std::filesystem::path home_;
     std::string previousHome_;
     bool restoreHome_ = false;
-    std::size_t logStart_ = 0;
+    qelvo::test::LogWatch log_;
     std::shared_ptr<platform::ManualClock> clock_;
 };

@@ -78,7 +78,7 @@ std::string ServiceStandIn::lastBody(const std::string& prefix) const {
 
 void BrowseTest::SetUp() {
     platform::Log::shared().setEcho(false);
-    logStart_ = platform::Log::shared().lineCount();
+    log_.start();
     auto& loop = platform::RunLoop::main();
     loop.adoptCurrentThread();
     loop.reset();
@@ -139,20 +139,6 @@ void BrowseTest::refuseConnections() {
 
 void BrowseTest::acceptConnections() {
     ServiceEndpoint::setHost(service.host());
-}
-
-std::vector<std::string> BrowseTest::logLines() const {
-    std::size_t next = 0;
-    return platform::Log::shared().linesFrom(logStart_, &next);
-}
-
-bool BrowseTest::logged(const std::string& line) const {
-    for (const auto& entry : logLines()) {
-        if (entry == line) {
-            return true;
-        }
-    }
-    return false;
 }
 
 platform::Value BrowseTest::pagedReply(int nowPage, bool hasNext, int first, int count,

@@ -11,6 +11,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Window.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/LogWatch.h"
 #include "tests/support/TempContainer.h"
 
 #include <gtest/gtest.h>
@@ -72,8 +73,8 @@ protected:
     void refuseConnections();
     void acceptConnections();
 
-    std::vector<std::string> logLines() const;
-    bool logged(const std::string& line) const;
+    std::vector<std::string> logLines() const { return log_.lines(); }
+    bool logged(const std::string& line) const { return log_.saw(line); }
 
     // A paged reply of `count` items named `prefix` + index, starting at `first`.
     static platform::Value pagedReply(int nowPage, bool hasNext, int first, int count,
@@ -87,7 +88,7 @@ protected:
     platform::Device device;
 
 private:
-    std::size_t logStart_ = 0;
+    LogWatch log_;
 };
 
 }  // namespace qelvo::test
