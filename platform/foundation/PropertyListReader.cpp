@@ -1,5 +1,7 @@
 #include "platform/foundation/PropertyListReader.h"
 
+#include "platform/foundation/Utf8.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -8,23 +10,6 @@ namespace platform {
 namespace {
 constexpr int kMaxDepth = 256;  // deeper nesting is left to libplist (and never written by us)
 
-void appendUtf8(std::string& out, unsigned int codePoint) {
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
 }  // namespace
 
 std::optional<Value> PropertyListReader::read(std::string_view xml) {
@@ -103,7 +88,7 @@ std::optional<std::string> PropertyListReader::textUntil(std::string_view closin
                 codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
                 return std::nullopt;
             }
-            appendUtf8(out, codePoint);
+            Utf8::append(out, codePoint);
         } else {
             return std::nullopt;
         }

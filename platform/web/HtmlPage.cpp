@@ -1,5 +1,7 @@
 #include "platform/web/HtmlPage.h"
 
+#include "platform/foundation/Utf8.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -209,27 +211,6 @@ void HtmlPage::breakLine() {
     line_.clear();
 }
 
-void HtmlPage::appendCodePoint(std::string& out, unsigned long codePoint) {
-    if (codePoint == 0 || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-        codePoint = 0xFFFD;
-    }
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
-
 std::string HtmlPage::decodeEntities(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -250,13 +231,13 @@ std::string HtmlPage::decodeEntities(std::string_view text) {
                            : std::isdigit(static_cast<unsigned char>(c)) != 0;
             });
             if (wellFormed) {
-                appendCodePoint(out, std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10));
+                Utf8::append(out, std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10));
                 decoded = true;
             }
         } else {
             for (const auto& entity : kNamedEntities) {
                 if (entity.name == name) {
-                    appendCodePoint(out, entity.codePoint);
+                    Utf8::append(out, entity.codePoint);
                     decoded = true;
                     break;
                 }

@@ -33,7 +33,6 @@ private:
     static std::size_t readTag(std::string_view html, std::size_t pos, Tag& tag);
     static std::string attribute(std::string_view attributes, std::string_view name);
     static bool isBlock(std::string_view name);
-    static void appendCodePoint(std::string& out, unsigned long codePoint);
     void handleTag(const Tag& tag);
     void appendText(std::string_view raw);
     void breakLine();
