@@ -1,32 +1,13 @@
 #include "platform/image/JpegDecoder.h"
 
-// jpeglib.h needs FILE and size_t declared before it.
-#include <cstddef>
-#include <cstdio>
-
-#include <jpeglib.h>
+#include "platform/image/JpegErrorManager.h"
 
 #include <csetjmp>
 
 namespace platform {
 namespace {
 
-// libjpeg reports fatal errors through error_exit, which must not return: it jumps
-// back into the small step that made the failing call. Each step arms the jump
-// itself and holds only trivial objects, so the jump skips no destructor.
-struct JumpingErrorManager {
-    jpeg_error_mgr base{};
-    std::jmp_buf jump{};
-};
-
-void jumpBack(j_common_ptr info) {
-    auto* manager = reinterpret_cast<JumpingErrorManager*>(info->err);
-    std::longjmp(manager->jump, 1);  // NOLINT(cert-err52-cpp): libjpeg's error protocol
-}
-
-void stayQuiet(j_common_ptr /*info*/) {}
-
-bool createAndReadHeader(jpeg_decompress_struct& info, JumpingErrorManager& errors, const unsigned char* data,
+bool createAndReadHeader(jpeg_decompress_struct& info, JpegErrorManager& errors, const unsigned char* data,
                          unsigned long size) {
     if (setjmp(errors.jump) != 0) {  // NOLINT(cert-err52-cpp)
         return false;
@@ -41,7 +22,7 @@ bool createAndReadHeader(jpeg_decompress_struct& info, JumpingErrorManager& erro
     return true;
 }
 
-bool readPixels(jpeg_decompress_struct& info, JumpingErrorManager& errors, unsigned char* out,
+bool readPixels(jpeg_decompress_struct& info, JpegErrorManager& errors, unsigned char* out,
                 std::size_t stride) {
     if (setjmp(errors.jump) != 0) {  // NOLINT(cert-err52-cpp)
         return false;
@@ -64,10 +45,8 @@ bool JpegDecoder::matches(std::string_view bytes) {
 
 std::shared_ptr<Image> JpegDecoder::decode(std::string_view bytes, std::string source, double scale) {
     jpeg_decompress_struct info{};
-    JumpingErrorManager errors;
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = jumpBack;
-    errors.base.output_message = stayQuiet;
+    JpegErrorManager errors;
+    info.err = errors.install();
     bool ok =
         createAndReadHeader(info, errors, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     if (!ok || info.output_width == 0 || info.output_height == 0) {

@@ -1,10 +1,6 @@
 #include "platform/image/JpegEncoder.h"
 
-// jpeglib.h needs FILE and size_t declared before it.
-#include <cstddef>
-#include <cstdio>
-
-#include <jpeglib.h>
+#include "platform/image/JpegErrorManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,22 +10,8 @@
 namespace platform {
 namespace {
 
-// See JpegDecoder: error_exit jumps back into the step that failed, whose
-// objects are all trivial.
-struct JumpingErrorManager {
-    jpeg_error_mgr base{};
-    std::jmp_buf jump{};
-};
-
-void jumpBack(j_common_ptr info) {
-    auto* manager = reinterpret_cast<JumpingErrorManager*>(info->err);
-    std::longjmp(manager->jump, 1);  // NOLINT(cert-err52-cpp): libjpeg's error protocol
-}
-
-void stayQuiet(j_common_ptr /*info*/) {}
-
-bool compress(jpeg_compress_struct& info, JumpingErrorManager& errors, const std::uint8_t* rgba,
-              unsigned width, unsigned height, int quality, unsigned char** out, unsigned long* outSize) {
+bool compress(jpeg_compress_struct& info, JpegErrorManager& errors, const std::uint8_t* rgba, unsigned width,
+              unsigned height, int quality, unsigned char** out, unsigned long* outSize) {
     if (setjmp(errors.jump) != 0) {  // NOLINT(cert-err52-cpp)
         return false;
     }
@@ -62,10 +44,8 @@ std::optional<std::string> JpegEncoder::encode(const Image& image, double qualit
         return std::nullopt;
     }
     jpeg_compress_struct info{};
-    JumpingErrorManager errors;
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = jumpBack;
-    errors.base.output_message = stayQuiet;
+    JpegErrorManager errors;
+    info.err = errors.install();
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     const int libraryQuality = static_cast<int>(std::clamp(std::lround(quality * 100.0), 0L, 100L));
