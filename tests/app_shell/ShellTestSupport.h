@@ -15,9 +15,8 @@
 #include "platform/ui/Window.h"
 #include "service/ServiceEndpoint.h"
 #include "tests/net/NetTestSupport.h"
+#include "tests/support/AppTest.h"
 #include "tests/support/BrowseFixture.h"
-#include "tests/support/LogWatch.h"
-#include "tests/support/TempContainer.h"
 
 #include <gtest/gtest.h>
 
@@ -46,35 +45,22 @@ private:
     ServiceStandIn standIn_;
 };
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public AppTest {
 protected:
     void SetUp() override;
     void TearDown() override;
+    std::string serviceHost() const override { return service.host(); }
 
     // Launches the app with AppDelegate on that system version.
     std::shared_ptr<AppDelegate> launch(const std::string& systemVersion = "7.1");
-    // Runs the main loop until `done` holds (network replies arrive in real time).
-    bool pump(const std::function<bool()>& done, double seconds = 5);
-    // Runs what is ready now.
-    void settle();
-    void advance(double seconds);
 
     platform::Value screen();
     std::vector<std::string> screens();
     bool shows(const std::string& text);
     platform::DeviceReply tapText(const std::string& text, int index = 0);
-    // The log lines written since the test began.
-    std::vector<std::string> logLines() const { return log_.lines(); }
-    bool logged(const std::string& line) const { return log_.saw(line); }
-
-    std::unique_ptr<TempContainer> container;
-    std::shared_ptr<platform::ManualClock> clock;
     FakeService service;
     platform::Device device;
     std::shared_ptr<AppDelegate> appDelegate;
-
-private:
-    LogWatch log_;
 };
 
 }  // namespace qelvo::test

@@ -1,10 +1,5 @@
 #include "tests/support/BrowseFixture.h"
 
-#include "platform/foundation/Log.h"
-#include "platform/image/Image.h"
-#include "platform/net/HttpSession.h"
-#include "platform/ui/AlertView.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
 #include "service/ServiceEndpoint.h"
 
@@ -77,55 +72,23 @@ std::string ServiceStandIn::lastBody(const std::string& prefix) const {
 }
 
 void BrowseTest::SetUp() {
-    platform::Log::shared().setEcho(false);
-    log_.start();
-    auto& loop = platform::RunLoop::main();
-    loop.adoptCurrentThread();
-    loop.reset();
-    clock = std::make_shared<platform::ManualClock>();
-    loop.setClock(clock);
-    container = std::make_unique<TempContainer>();
-    platform::Image::setResourcePath(std::string(QELVO_SOURCE_DIR) + "/resources");
-    ServiceEndpoint::setHost(service.host());
-    platform::Application::shared().reset();
-    platform::Window::resetAll();
-    platform::AlertView::dismissAll();
+    AppTest::SetUp();
     window = platform::View::create<platform::Window>(platform::Screen::bounds());
     window->makeKeyAndVisible();
 }
 
 void BrowseTest::TearDown() {
     service.release();
-    // A request still in flight keeps its screen alive through its callbacks; let it
-    // end so that nothing outlives the test.
-    pump([] { return platform::HttpSession::shared().activeTransferCount() == 0; });
-    settle();
-    platform::AlertView::dismissAll();
+    finishRequests();
     nav.reset();
     window.reset();
-    platform::Window::resetAll();
-    platform::Application::shared().reset();
-    platform::RunLoop::main().reset();
-    ServiceEndpoint::setHost("");
+    AppTest::TearDown();
 }
 
 void BrowseTest::show(const std::shared_ptr<platform::ViewController>& root) {
     nav = std::make_shared<platform::NavigationController>(root);
     nav->setNavigationBarHidden(true);
     window->setRootViewController(nav);
-    settle();
-}
-
-bool BrowseTest::pump(const std::function<bool()>& done, double seconds) {
-    return platform::RunLoop::main().runUntil(done, seconds);
-}
-
-void BrowseTest::settle() {
-    platform::RunLoop::main().runPending();
-}
-
-void BrowseTest::advance(double seconds) {
-    clock->advance(seconds);
     settle();
 }
 

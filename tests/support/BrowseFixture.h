@@ -11,8 +11,7 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Window.h"
 #include "tests/net/NetTestSupport.h"
-#include "tests/support/LogWatch.h"
-#include "tests/support/TempContainer.h"
+#include "tests/support/AppTest.h"
 
 #include <gtest/gtest.h>
 
@@ -56,39 +55,28 @@ private:
     std::vector<std::string> bodies_;
 };
 
-class BrowseTest : public ::testing::Test {
+class BrowseTest : public AppTest {
 protected:
     void SetUp() override;
     void TearDown() override;
+    std::string serviceHost() const override { return service.host(); }
 
     // Puts `root` at the bottom of a navigation stack in the window; it appears.
     void show(const std::shared_ptr<platform::ViewController>& root);
-    // Runs the main loop until `done` holds (replies arrive in real time).
-    bool pump(const std::function<bool()>& done, double seconds = 5);
-    void settle();
-    void advance(double seconds);
     // Waits until the stand-in has seen `n` bodies with that prefix.
     bool waitForRequests(const std::string& prefix, std::size_t n);
     // Points the app at a loopback port where nothing listens, or back at the stand-in.
     void refuseConnections();
     void acceptConnections();
 
-    std::vector<std::string> logLines() const { return log_.lines(); }
-    bool logged(const std::string& line) const { return log_.saw(line); }
-
     // A paged reply of `count` items named `prefix` + index, starting at `first`.
     static platform::Value pagedReply(int nowPage, bool hasNext, int first, int count,
                                       const std::string& prefix);
 
-    std::unique_ptr<TempContainer> container;
-    std::shared_ptr<platform::ManualClock> clock;
     ServiceStandIn service;
     std::shared_ptr<platform::Window> window;
     std::shared_ptr<platform::NavigationController> nav;
     platform::Device device;
-
-private:
-    LogWatch log_;
 };
 
 }  // namespace qelvo::test
