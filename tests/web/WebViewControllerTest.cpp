@@ -9,7 +9,10 @@
 #include "tests/net/NetTestSupport.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,8 @@ protected:
         });
         server.server().Get("/dir/next.html", [this](const httplib::Request&, httplib::Response& res) {
             ++requests;
+            std::unique_lock lock(gate);
+            gateOpened.wait_for(lock, std::chrono::seconds(10), [this] { return !nextHeld; });
             res.set_content("<p>next</p>", "text/html");
         });
         server.start();
@@ -68,11 +73,26 @@ protected:
     }
 
     void TearDown() override {
+        releaseNext();
         screen.reset();
         nav.reset();
         root.reset();
         ComponentsFixture::TearDown();
         server.stop();
+    }
+
+    // Holds back the answer for next.html until `releaseNext`, so a test sees the
+    // load in progress however fast loopback is.
+    void holdNext() {
+        std::lock_guard lock(gate);
+        nextHeld = true;
+    }
+    void releaseNext() {
+        {
+            std::lock_guard lock(gate);
+            nextHeld = false;
+        }
+        gateOpened.notify_all();
     }
 
     void open(const std::string& url, std::optional<std::string> title = "关于我们") {
@@ -102,6 +122,9 @@ protected:
 
     qelvo::testing::LoopbackServer server;
     std::atomic<int> requests{0};
+    std::mutex gate;
+    std::condition_variable gateOpened;
+    bool nextHeld = false;
     std::shared_ptr<platform::ViewController> root;
     std::shared_ptr<platform::NavigationController> nav;
     std::shared_ptr<ProbeWebScreen> screen;
@@ -228,12 +251,14 @@ TEST_F(WebViewControllerTest, DeviceListsThePageAndItsLinksAndFollowsOne) {
     EXPECT_EQ((*node)["text"], "关于我们\n下一页");
     EXPECT_EQ((*node)["links"], Value::array({server.url("/dir/next.html")}));
 
+    holdNext();
     EXPECT_EQ(device.link(Value{{"url", "next.html"}}).status, 200);
     ASSERT_EQ(screen->asked.size(), 2U);
     EXPECT_EQ(screen->asked[1].first, server.url("/dir/next.html"));
     EXPECT_EQ(screen->asked[1].second, platform::WebViewNavigationType::LinkClicked);
     platform::RunLoop::main().runPending();
     EXPECT_TRUE(screen->acView()->isAnimating()) << "a followed link shows progress again";
+    releaseNext();
     ASSERT_TRUE(loadEnded());
     EXPECT_EQ(screen->webView()->pageText(), "next");
     EXPECT_FALSE(overlayShows());
