@@ -50,12 +50,7 @@ test('a course video is downloaded, a slow one paused and resumed, and the finis
   await s.waitForText('个人所得税');
   await s.clickText('学员中心', await s.textCount('学员中心') - 1);
   await s.clickShown('登录');
-  await s.focusField('用户名');
-  await s.page.keyboard.type('demo');
-  await s.waitForText('demo');
-  await s.focusField('密码');
-  await s.page.keyboard.type('qelvo123');
-  await s.page.waitForFunction(() => JSON.stringify(window.qelvo.tree).includes('\u25cf'.repeat(8)));
+  await s.fillLoginForm();
   await s.clickShown('登录');
   await s.waitForText('退出登录', 15000);
 

@@ -135,6 +135,18 @@ export class Session {
     await this.page.locator('#screen .field', { hasText: shown }).locator('.caret').waitFor({ timeout: 10000 });
   }
 
+  // Types the demo account into the login screen's fields, as a person would, and waits
+  // until the password field shows its eight bullets.
+  async fillLoginForm(user = 'demo', password = 'qelvo123') {
+    await this.focusField('用户名');
+    await this.page.keyboard.type(user);
+    await this.waitForText(user);
+    await this.focusField('密码');
+    await this.page.keyboard.type(password);
+    await this.page.waitForFunction(
+      (count) => JSON.stringify(window.qelvo.tree).includes('\u25cf'.repeat(count)), password.length);
+  }
+
   // Clicks an element of the page shown in the web view where it shows on the phone. The
   // phone is scaled as a whole, which the automation's own click inside a frame leaves
   // out, so the point is worked out here: the page is scrolled with the mouse wheel until

@@ -58,12 +58,7 @@ test('log in with the demo account and log out again', async () => {
   await s.clickText('学员中心', await s.textCount('学员中心') - 1);
   await s.clickText('登录');
   await s.waitForText('用户名');
-  await s.focusField('用户名');
-  await s.page.keyboard.type('demo');
-  await s.waitForText('demo');
-  await s.focusField('密码');
-  await s.page.keyboard.type('qelvo123');
-  await s.page.waitForFunction(() => JSON.stringify(window.qelvo.tree).includes('\u25cf'.repeat(8)));
+  await s.fillLoginForm();
   await s.screenshot('login-form');
   await s.clickShown('登录'); // the button, not the title bar's text
   await s.waitForText('退出登录', 15000);

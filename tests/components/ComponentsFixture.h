@@ -9,6 +9,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "tests/support/LogWatch.h"
+#include "tests/support/PlatformState.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,7 @@ class ComponentsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::Log::shared().setEcho(false);
-        resetShared();
+        qelvo::test::PlatformState::reset();
         clock = std::make_shared<platform::ManualClock>();
         platform::RunLoop::main().setClock(clock);
         clock->advance(1.0);
@@ -40,18 +41,10 @@ protected:
 
     void TearDown() override {
         window.reset();
-        resetShared();
+        qelvo::test::PlatformState::reset();
         platform::Image::setResourcePath("");
         std::error_code ignored;
         std::filesystem::remove_all(resources, ignored);
-    }
-
-    static void resetShared() {
-        platform::RunLoop::main().adoptCurrentThread();
-        platform::RunLoop::main().reset();
-        platform::Window::resetAll();
-        platform::Application::shared().reset();
-        platform::AlertView::dismissAll();
     }
 
     // Log messages written since the test began.

@@ -18,6 +18,7 @@
 #include "platform/ui/Window.h"
 #include "storage/CommonHelper.h"
 #include "tests/support/LogWatch.h"
+#include "tests/support/PlatformState.h"
 #include "tests/support/TempContainer.h"
 
 #include <gtest/gtest.h>
@@ -115,7 +116,7 @@ class EngineFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::Log::shared().setEcho(false);
-        resetShared();
+        qelvo::test::PlatformState::reset();
         clock = std::make_shared<platform::ManualClock>();
         platform::RunLoop::main().setClock(clock);
         container = std::make_unique<TempContainer>();
@@ -130,16 +131,8 @@ protected:
         }
         engine.reset();
         window.reset();
-        resetShared();
+        qelvo::test::PlatformState::reset();
         container.reset();
-    }
-
-    static void resetShared() {
-        platform::RunLoop::main().adoptCurrentThread();
-        platform::RunLoop::main().reset();
-        platform::Window::resetAll();
-        platform::Application::shared().reset();
-        platform::AlertView::dismissAll();
     }
 
     FilesDownManage::Environment environment() {

@@ -9,6 +9,7 @@
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewDelegate.h"
 #include "platform/ui/Window.h"
+#include "tests/support/PlatformState.h"
 #include "tests/support/TempContainer.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ class WidgetsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::Log::shared().setEcho(false);
-        resetShared();
+        qelvo::test::PlatformState::reset();
         container = std::make_unique<TempContainer>();
         clock = std::make_shared<platform::ManualClock>();
         platform::RunLoop::main().setClock(clock);
@@ -37,16 +38,9 @@ protected:
 
     void TearDown() override {
         window.reset();
-        resetShared();
+        qelvo::test::PlatformState::reset();
         platform::Image::setResourcePath("");
         container.reset();
-    }
-
-    static void resetShared() {
-        platform::RunLoop::main().adoptCurrentThread();
-        platform::RunLoop::main().reset();
-        platform::Window::resetAll();
-        platform::Application::shared().reset();
     }
 
     static std::optional<std::string> preference(const std::string& key) {
