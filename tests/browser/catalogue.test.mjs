@@ -15,7 +15,7 @@ after(async () => { if (s) await s.close(); });
 
 test('dragging the catalogue and tapping "加载更多" reaches its last page, in order', async () => {
   await s.waitForText('个人所得税');
-  await s.clickText('微课程', await s.textCount('微课程') - 1);
+  await s.clickTab('微课程');
   // The home page stays drawn until the tap is handled, and it shows some of these titles too.
   await s.until(async () => (await s.textsOnScreen()).slice(0, 2).join() === categories.slice(0, 2).join(),
     'the first page of categories');

@@ -111,22 +111,27 @@ export class Session {
   // between `top` and `bottom` (points), passing over screens slid away or faded out and
   // over the same text in a title bar or the tab bar.
   async clickShown(text, { top = 64, bottom = 519 } = {}) {
-    const index = await this.until(async () => {
-      const found = await this.textMatches(text).evaluateAll((elements, [top, bottom]) => {
-        const phone = document.getElementById('phone').getBoundingClientRect();
-        const scale = phone.width / 320;
-        return elements.map((element, i) => {
-          const box = element.getBoundingClientRect();
-          const y = (box.top - phone.top) / scale;
-          const x = (box.left - phone.left) / scale;
-          const seen = element.checkVisibility({ checkOpacity: true, checkVisibilityCSS: true });
-          return seen && box.height > 0 && y >= top && y + box.height / scale <= bottom && x >= -0.5 && x + box.width / scale <= 320.5 ? i : -1;
-        }).filter((i) => i >= 0);
-      }, [top, bottom]);
-      return found.length > 0 && found[found.length - 1] + 1;
-    }, `"${text}" on the screen`, 10000);
-    await this.clickText(text, index - 1);
+    // The place is found and tapped in one step: the page is redrawn while the app runs, so
+    // an element picked by its index could be another one (or gone) by the time it is tapped.
+    const point = await this.until(async () => this.textMatches(text).evaluateAll((elements, [top, bottom]) => {
+      const phone = document.getElementById('phone').getBoundingClientRect();
+      const scale = phone.width / 320;
+      const shown = elements.filter((element) => {
+        const box = element.getBoundingClientRect();
+        const y = (box.top - phone.top) / scale;
+        const x = (box.left - phone.left) / scale;
+        const seen = element.checkVisibility({ checkOpacity: true, checkVisibilityCSS: true });
+        return seen && box.height > 0 && y >= top && y + box.height / scale <= bottom && x >= -0.5 && x + box.width / scale <= 320.5;
+      });
+      if (shown.length === 0) return null;
+      const box = shown[shown.length - 1].getBoundingClientRect();
+      return { x: box.left + box.width / 2, y: box.top + box.height / 2 };
+    }, [top, bottom]), `"${text}" on the screen`, 10000);
+    await this.page.mouse.click(point.x, point.y);
   }
+
+  // Taps the tab bar's button labelled `text`.
+  clickTab(text) { return this.clickShown(text, { top: 519, bottom: 568 }); }
 
   // Taps the field that shows `shown` (its text or placeholder) and waits until the app
   // has focused it (its caret is drawn), as a person waits for the keyboard.
