@@ -93,12 +93,15 @@ bool PageLoader::showReply(const platform::Value& reply) {
     }
     const bool hasNext = PagedList::applyReply(reply, nowPage_, items_);
     if (table_) {
+        // The rows go in before the footer comes off: taking the footer off first would
+        // shorten a list read to its end, pull it back by the footer's height and leave
+        // the last page's rows out of sight below.
+        table_->reloadData();
         LoadMoreFooter::setUnder(*table_, hasNext, [this, weakOwner = owner_] {
             if (auto owner = weakOwner.lock()) {
                 loadMore();
             }
         });
-        table_->reloadData();
     }
     return true;
 }

@@ -382,6 +382,11 @@ void ScrollView::describe(Value& node) const {
         node["scrollEnabled"] = false;
     }
     node["indicators"] = {showsHorizontalIndicator_, showsVerticalIndicator_};
+    // A touch that lands while the content still moves only stops it; whoever drives the
+    // app from outside waits for this to go before tapping what the list shows.
+    if (isBusyScrolling()) {
+        node["moving"] = true;
+    }
 }
 
 }  // namespace platform

@@ -196,7 +196,20 @@ export class Session {
       await this.page.mouse.move(box.x + (from[0] + (to[0] - from[0]) * t) * scale, box.y + (from[1] + (to[1] - from[1]) * t) * scale);
       await this.page.waitForTimeout(40);
     }
+    await this.page.evaluate(() => { document.getElementById('last-call').textContent = ''; });
     await this.page.mouse.up();
+    await this.untilStill();
+  }
+
+  // Waits until the app has taken the last drag and no list moves any more, as a person
+  // waits for a list to stop before tapping a row: a touch on a list that still moves only
+  // stops it. The app is asked itself, as the drawn tree can lag behind it.
+  async untilStill() {
+    await this.page.waitForFunction(() => /^(drag|swipe|tap) /.test(document.getElementById('last-call').textContent));
+    await this.until(() => this.page.evaluate(async () => {
+      const tree = await (await fetch('/api/tree')).text();
+      return !tree.includes('"moving":true');
+    }), 'the lists standing still');
   }
 
   // Where a drawn element shows on the phone, in points, or null when it lies outside

@@ -246,15 +246,7 @@ TEST_F(DownloadsEndToEnd, MovingOntoTheCellularNetworkStopsARunningDownload) {
     ASSERT_TRUE(waitFor([&] { return sizeOf(partial) > 0; }, 20));
 
     ASSERT_EQ(app.post("/api/network", {{"status", "cellular"}}).status, 200);
-    bool stopped = false;
-    for (int attempt = 0; attempt < 100 && !stopped; ++attempt) {
-        const json log = app.get("/api/log?from=0").body;
-        for (const auto& line : log["lines"]) {
-            stopped = stopped || line.get<std::string>() == "停止下载任务: slowvideo";
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    ASSERT_TRUE(stopped);
+    ASSERT_TRUE(app.waitForLogLine("停止下载任务: slowvideo", 5));
     const std::uintmax_t kept = sizeOf(partial);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     EXPECT_EQ(sizeOf(partial), kept) << "the download went on over the cellular network";

@@ -148,6 +148,22 @@ std::optional<nlohmann::json> RunningApp::waitForScreen(
     return std::nullopt;
 }
 
+bool RunningApp::waitForLogLine(const std::string& fragment, double seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const nlohmann::json log = get("/api/log?from=0").body;
+        if (log.is_object() && log.contains("lines")) {
+            for (const auto& line : log["lines"]) {
+                if (line.is_string() && line.get<std::string>().find(fragment) != std::string::npos) {
+                    return true;
+                }
+            }
+        }
+        std::this_thread::sleep_for(30ms);
+    }
+    return false;
+}
+
 bool RunningApp::showsText(const nlohmann::json& screen, const std::string& text) {
     if (!screen.contains("views")) {
         return false;

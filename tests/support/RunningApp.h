@@ -53,6 +53,8 @@ public:
     // Polls the screen until `predicate` holds or `seconds` pass; the last screen read.
     std::optional<nlohmann::json> waitForScreen(const std::function<bool(const nlohmann::json&)>& predicate,
                                                 double seconds = 10);
+    // Polls the app's log until a line contains `fragment` or `seconds` pass.
+    bool waitForLogLine(const std::string& fragment, double seconds = 10);
     // True when some entry of the screen's views shows exactly `text`.
     static bool showsText(const nlohmann::json& screen, const std::string& text);
     // Requests the demo service has received, oldest first (its control API).

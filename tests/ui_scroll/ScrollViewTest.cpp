@@ -348,7 +348,26 @@ TEST_F(ScrollViewTest, ScrollingARectIntoViewMovesAsLittleAsNeededAndTheTreeShow
     EXPECT_EQ(node["contentSize"], (platform::Value{320, 1000}));
     EXPECT_EQ(node["contentInset"], (platform::Value{60, 0, 10, 0}));
     EXPECT_EQ(node["paging"], false);
+    EXPECT_FALSE(node.contains("moving"));
     EXPECT_TRUE(scroll->screenEntry().is_null());
+}
+
+TEST_F(ScrollViewTest, TheTreeShowsTheContentMovingFromTheDragUntilTheDecelerationEnds) {
+    auto scroll = makeList();
+    auto moving = [&] {
+        platform::Value node;
+        scroll->describe(node);
+        return node.contains("moving") && node["moving"] == true;
+    };
+    scroll->beginDragging(Point{160, 300});
+    scroll->dragTo(Point{160, 200});
+    EXPECT_TRUE(moving());
+    scroll->endDragging(Point{0, -800});
+    EXPECT_TRUE(moving());
+    clock->advance(ScrollView::kDecelerationDuration - 0.01);
+    EXPECT_TRUE(moving());
+    clock->advance(0.01);
+    EXPECT_FALSE(moving());
 }
 
 }  // namespace

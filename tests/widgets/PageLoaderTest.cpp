@@ -11,7 +11,15 @@ namespace qelvo::test {
 namespace {
 
 // What a screen would be: the loader's owner, which hears every answer.
-struct ListOwner {
+struct ListOwner : platform::TableViewDataSource {
+    int numberOfRowsInSection(platform::TableView& /*table*/, int /*section*/) override {
+        return static_cast<int>(pages.items().size());
+    }
+    std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(platform::TableView& /*table*/,
+                                                                   const platform::IndexPath& /*path*/) override {
+        return platform::View::create<platform::TableViewCell>();
+    }
+
     PageLoader pages;
     std::vector<std::string> heard;
     bool wanted = true;
@@ -35,6 +43,8 @@ protected:
         handlers.failed = [raw](int page) { raw->heard.push_back("failed " + std::to_string(page)); };
         handlers.stillWanted = [raw] { return raw->wanted; };
         owner->pages.attach(owner, table, std::move(handlers));
+        table->setRowHeight(85);
+        table->setDataSource(owner);
         for (int page = 1; page <= 3; ++page) {
             service.reply(body(page), pagedReply(page, page < 3, (page - 1) * 10, 10, "row "));
         }
@@ -76,6 +86,25 @@ TEST_F(PageLoaderTest, PagesFollowOneAnotherUntilTheLastAndTheFooterGoesWithIt) 
     ASSERT_TRUE(idle());
     EXPECT_EQ(owner->pages.items().size(), 10U);
     EXPECT_EQ(owner->pages.nowPage(), 1);
+}
+
+TEST_F(PageLoaderTest, TheLastPageTakesTheFootersPlaceWithoutMovingTheList) {
+    owner->pages.loadFirstPage();
+    ASSERT_TRUE(idle());
+    owner->pages.loadMore();
+    ASSERT_TRUE(idle());
+    // Read to the end: the footer is the last thing on the screen.
+    table->setContentOffset(table->maximumContentOffset());
+    const double endOfPage2 = table->contentOffset().y;
+    ASSERT_EQ(endOfPage2, 20 * 85 + LoadMoreFooter::kHeight - 400);
+
+    owner->pages.loadMore();
+    ASSERT_TRUE(idle());
+    ASSERT_FALSE(footerShown());
+    EXPECT_EQ(table->contentOffset().y, endOfPage2) << "the list stays where the reader left it";
+    const auto rows = table->indexPathsForVisibleRows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back().row, 20) << "the first new row shows where the footer was";
 }
 
 TEST_F(PageLoaderTest, ARefreshWhileAPageIsOnItsWayIsSentWhenThatPageEnds) {
