@@ -113,6 +113,9 @@ void TextField::describe(Value& node) const {
     node["color"] = textColor_.css();
     node["align"] = textAlignmentName(alignment_);
     node["focused"] = isFirstResponder();
+    if (isFirstResponder()) {
+        node["focus"] = window()->focusNumber();
+    }
     if (borderStyle_ != TextBorderStyle::None) {
         node["borderStyle"] = borderStyle_ == TextBorderStyle::RoundedRect ? "rounded" : "line";
     }

@@ -80,6 +80,9 @@ void TextView::describe(Value& node) const {
     node["font"] = {{"size", font_.pointSize}, {"bold", font_.bold}};
     node["color"] = textColor_.css();
     node["focused"] = isFirstResponder();
+    if (isFirstResponder()) {
+        node["focus"] = window()->focusNumber();
+    }
 }
 
 }  // namespace platform

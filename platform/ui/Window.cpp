@@ -107,6 +107,9 @@ bool Window::makeFirstResponder(const std::shared_ptr<View>& view) {
     firstResponder_.reset();
     if (view && view->window() == this) {
         firstResponder_ = view;
+        // Numbered across windows, so a focus in another window never repeats one here.
+        static std::uint64_t focusesTaken = 0;
+        focusNumber_ = ++focusesTaken;
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include "platform/ui/Touch.h"
 #include "platform/ui/View.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -39,6 +40,9 @@ public:
     bool makeFirstResponder(const std::shared_ptr<View>& view);
     // Forgets `view` as the first responder without asking it (it has resigned).
     void clearFirstResponder(const View* view);
+    // A number that changes each time a view takes the focus and holds while it keeps it,
+    // however the views around it change (what the browser display's keyboard follows).
+    std::uint64_t focusNumber() const { return focusNumber_; }
 
     // Touches at window points. A touch that begins where no view takes it goes
     // nowhere; the rest of it is ignored. Returns whether a view took the touch.
@@ -66,6 +70,7 @@ private:
     std::shared_ptr<ViewController> rootViewController_;
     std::vector<std::shared_ptr<ViewController>> presented_;
     std::weak_ptr<View> firstResponder_;
+    std::uint64_t focusNumber_ = 0;
     std::unique_ptr<ActiveTouch> active_;
 };
 

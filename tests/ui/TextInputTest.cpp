@@ -110,6 +110,31 @@ TEST_F(TextInputTest, TappingAFieldMakesItTheFirstResponder) {
     EXPECT_EQ(delegate->events, (Events{"shouldBegin 用户名", "didBegin 用户名"}));
 }
 
+TEST_F(TextInputTest, TheTreeNumbersEachFocusAndKeepsTheNumberWhileTheViewsAroundChange) {
+    auto focusOf = [](const TextField& field) {
+        platform::Value node;
+        field.describe(node);
+        return node.value("focus", std::uint64_t{0});
+    };
+    window->tap(Point{100, 138});
+    const auto first = focusOf(*name);
+    EXPECT_NE(first, 0U);
+    EXPECT_EQ(focusOf(*password), 0U) << "only the focused field has a number";
+
+    // A view placed before the field in the tree comes and goes: the same focus.
+    auto cover = View::create<View>(Rect::make(0, 0, 320, 40));
+    window->insertSubview(cover, 0);
+    cover->removeFromSuperview();
+    EXPECT_EQ(focusOf(*name), first);
+
+    window->tap(Point{100, 188});
+    const auto second = focusOf(*password);
+    EXPECT_NE(second, first);
+    window->tap(Point{100, 138});
+    EXPECT_NE(focusOf(*name), first) << "focusing the field again is a new focus";
+    EXPECT_NE(focusOf(*name), second);
+}
+
 TEST_F(TextInputTest, TheDelegateCanRefuseToBeginEditing) {
     delegate->allowBegin = false;
     window->tap(Point{100, 138});

@@ -229,11 +229,16 @@ export function renderTree(screen, tree) {
   syncChildren(screen, tree.window ? [tree.window] : [], {});
 }
 
-// Finds the focused text field or text view, with a key telling one from another.
+// Finds the focused text field or text view, with a key telling one focus from another.
+// The key is the app's focus number, not the field's place in the tree: a screen that
+// slides away while a person types moves the field in the tree, and the keyboard must
+// not start afresh (dropping what was typed) for that.
 export function focusedField(tree) {
   let found = null;
   const walk = (node, path) => {
-    if ((node.class === 'TextField' || node.class === 'TextView') && node.focused) found = { node, key: path + node.class };
+    if ((node.class === 'TextField' || node.class === 'TextView') && node.focused) {
+      found = { node, key: node.focus !== undefined ? `focus ${node.focus}` : path + node.class };
+    }
     (node.children || []).forEach((child, i) => walk(child, `${path}${i}/`));
   };
   if (tree.window) walk(tree.window, '');
