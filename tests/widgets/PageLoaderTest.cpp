@@ -58,6 +58,14 @@ protected:
     bool idle() {
         return pump([&] { return !owner->pages.busy(); });
     }
+    // Page 1 shown, and page 2 asked for and held on its way.
+    void holdPageTwoOnItsWay() {
+        owner->pages.loadFirstPage();
+        ASSERT_TRUE(idle());
+        service.hold(body(2));
+        owner->pages.loadMore();
+        ASSERT_TRUE(waitForRequests(body(2), 1));
+    }
     bool footerShown() {
         return std::dynamic_pointer_cast<LoadMoreFooter>(table->tableFooterView()) != nullptr;
     }
@@ -108,11 +116,7 @@ TEST_F(PageLoaderTest, TheLastPageTakesTheFootersPlaceWithoutMovingTheList) {
 }
 
 TEST_F(PageLoaderTest, ARefreshWhileAPageIsOnItsWayIsSentWhenThatPageEnds) {
-    owner->pages.loadFirstPage();
-    ASSERT_TRUE(idle());
-    service.hold(body(2));
-    owner->pages.loadMore();
-    ASSERT_TRUE(waitForRequests(body(2), 1));
+    ASSERT_NO_FATAL_FAILURE(holdPageTwoOnItsWay());
 
     owner->pages.loadMore();  // dropped: page 2 is still on its way
     owner->pages.loadFirstPage();
@@ -129,11 +133,7 @@ TEST_F(PageLoaderTest, ARefreshWhileAPageIsOnItsWayIsSentWhenThatPageEnds) {
 }
 
 TEST_F(PageLoaderTest, AWaitingRefreshNoLongerWantedIsReportedInsteadOfSent) {
-    owner->pages.loadFirstPage();
-    ASSERT_TRUE(idle());
-    service.hold(body(2));
-    owner->pages.loadMore();
-    ASSERT_TRUE(waitForRequests(body(2), 1));
+    ASSERT_NO_FATAL_FAILURE(holdPageTwoOnItsWay());
     owner->pages.loadFirstPage();
     owner->wanted = false;
 
