@@ -1,6 +1,7 @@
 #include "Library/HTTPRequest/HTTPRequest.h"
 
 #include "Library/HTTPRequest/GzipFileInflater.h"
+#include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "Library/HTTPRequest/HTTPRequestConnection.h"
 #include "Library/HTTPRequest/HTTPRequestQueue.h"
 #include "Library/HTTPRequest/HTTPUserAgent.h"
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <system_error>
 #include <utility>
@@ -27,41 +27,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
     });
-}
-
-bool isRedirectStatus(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307;
-}
-
-std::optional<std::uint64_t> parseNumber(std::string_view text) {
-    std::uint64_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [next, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || next != end || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// "bytes S-E/T" (or "bytes */T"): S, or nothing when the text is not of that form or names no start.
-std::optional<std::uint64_t> contentRangeStart(std::string_view value) {
-    if (value.substr(0, 6) != "bytes ") {
-        return std::nullopt;
-    }
-    value.remove_prefix(6);
-    const auto dash = value.find('-');
-    if (dash == std::string_view::npos) {
-        return std::nullopt;
-    }
-    return parseNumber(value.substr(0, dash));
-}
-
-// The T of "bytes */T".
-std::optional<std::uint64_t> unsatisfiedRangeTotal(std::string_view value) {
-    if (value.substr(0, 8) != "bytes */") {
-        return std::nullopt;
-    }
-    return parseNumber(value.substr(8));
 }
 
 // scheme://authority of an absolute http(s) address, or "" when it is not one.
@@ -241,6 +206,10 @@ int HTTPRequest::responseStatusCode() const {
     return statusCode_;
 }
 
+bool HTTPRequest::responseHoldsFile() const {
+    return plan_.holdsFile();
+}
+
 const std::optional<HTTPRequestError>& HTTPRequest::error() const {
     return error_;
 }
@@ -256,8 +225,14 @@ std::shared_ptr<HTTPRequestProgressDelegate> HTTPRequest::downloadProgressDelega
 }
 
 void HTTPRequest::setResponse(int statusCode, HTTPHeaders headers) {
+    setResponse(statusCode, std::move(headers), statusCode == 200 || statusCode == 206);
+}
+
+void HTTPRequest::setResponse(int statusCode, HTTPHeaders headers, bool holdsFile) {
     statusCode_ = statusCode;
     responseHeaders_ = std::move(headers);
+    plan_ = DownloadResponsePlan{};
+    plan_.kind = holdsFile ? DownloadResponsePlan::Kind::File : DownloadResponsePlan::Kind::Error;
 }
 
 void HTTPRequest::setError(std::optional<HTTPRequestError> error) {
@@ -309,6 +284,8 @@ void HTTPRequest::startAttempt() {
     responseHeaders_.clear();
     statusCode_ = 0;
     headersIn_ = false;
+    plan_ = DownloadResponsePlan{};
+    skipRemaining_ = 0;
     redirectPending_ = false;
     gzipEncoded_ = false;
     accurateProgress_ = true;
@@ -368,7 +345,10 @@ void HTTPRequest::handleResponse(const platform::HttpResponse& response) {
     responseHeaders_ = toHeaderMap(response.headers);
     headersIn_ = true;
     const std::string* location = response.header("Location");
-    if (isRedirectStatus(response.status) && location != nullptr && !location->empty()) {
+    const bool hasLocation = location != nullptr && !location->empty();
+    plan_ = DownloadResponsePlan::forResponse(response.status, responseHeaders_, hasLocation, partialSize_,
+                                              sentRange_);
+    if (plan_.kind == DownloadResponsePlan::Kind::Redirect) {
         redirectPending_ = true;
         redirectURL_ = resolveLocation(currentURL_, *location);
         bodyTarget_ = BodyTarget::Discard;
@@ -379,7 +359,7 @@ void HTTPRequest::handleResponse(const platform::HttpResponse& response) {
         contentLength_ = length;
         const std::string* encoding = response.header("Content-Encoding");
         gzipEncoded_ = encoding != nullptr && encoding->find("gzip") != std::string::npos;
-        if (!prepareBody(response)) {
+        if (!prepareBody()) {
             return;
         }
     }
@@ -389,35 +369,31 @@ void HTTPRequest::handleResponse(const platform::HttpResponse& response) {
     }
 }
 
-bool HTTPRequest::prepareBody(const platform::HttpResponse& response) {
-    if (destinationPath_.empty()) {
-        bodyTarget_ = BodyTarget::CountOnly;
-        return true;
-    }
-    const std::string* range = response.header("Content-Range");
-    std::uint64_t keep = 0;
-    if (response.status == 206 && range != nullptr) {
-        // Bytes are only ever placed where they belong: a range that starts inside the partial
-        // file cuts it there; one that starts past its end cannot be joined to it.
-        std::optional<std::uint64_t> start = contentRangeStart(*range);
-        if (!start || *start > (sentRange_ ? partialSize_ : 0)) {
-            return restartFromFirstByte();
-        }
-        keep = *start;
-    } else if (sentRange_ && response.status == 416) {
-        if (range != nullptr && unsatisfiedRangeTotal(*range) == partialSize_) {
-            // The partial file already holds the whole file: it only needs moving into place.
+bool HTTPRequest::prepareBody() {
+    using Kind = DownloadResponsePlan::Kind;
+    switch (plan_.kind) {
+        case Kind::RestartFromFirstByte: return restartFromFirstByte();
+        case Kind::Unusable: fail(1, kConnectionFailure); return false;
+        case Kind::Redirect:
+        case Kind::Error:
+            // An error page is no part of the file: the partial file stays exactly as it was.
+            bodyTarget_ = BodyTarget::Discard;
+            return true;
+        case Kind::AlreadyWhole:
+            // The partial file only needs moving into place.
             bodyTarget_ = BodyTarget::Discard;
             accurateProgress_ = true;
             contentLength_ = 0;
             return true;
-        }
-        // The partial file is longer than the file now is: it belongs to another version.
-        return restartFromFirstByte();
+        case Kind::File: break;
     }
-    // Without a usable "Content-Range" the body is the file from its first byte.
-    partialSize_ = keep;
-    if (!writer_.open(partialPath(), keep)) {
+    if (destinationPath_.empty()) {
+        bodyTarget_ = BodyTarget::CountOnly;
+        return true;
+    }
+    partialSize_ = plan_.keep;
+    skipRemaining_ = plan_.skip;
+    if (!writer_.open(partialPath(), plan_.keep)) {
         failToWrite();
         return false;
     }
@@ -433,19 +409,16 @@ bool HTTPRequest::restartFromFirstByte() {
     }
     restartedFromFirstByte_ = true;
     stopTransfer();
-    if (!writer_.open(partialPath(), 0)) {
-        failToWrite();
-        return false;
-    }
-    writer_.close();
+    // The partial file stays as it is until a whole file answers and takes its place.
     partialSize_ = 0;
     startAttempt();
     return false;
 }
 
 void HTTPRequest::failToWrite() {
-    platform::logf("reason:{}", std::error_code(errno, std::generic_category()).message());
-    fail(8, fmt::format("Failed to write to file at path '{}'", partialPath()));
+    const int number = writer_.lastError();
+    platform::logf("reason:{}", std::error_code(number, std::generic_category()).message());
+    fail(8, fmt::format("Failed to write to file at path '{}'", partialPath()), writer_.lastErrorWasNoSpace());
 }
 
 void HTTPRequest::handleData(std::string_view chunk) {
@@ -453,8 +426,13 @@ void HTTPRequest::handleData(std::string_view chunk) {
     if (bodyTarget_ == BodyTarget::Discard) {
         return;
     }
+    if (skipRemaining_ > 0) {
+        const auto skipped = std::min<std::uint64_t>(skipRemaining_, chunk.size());
+        chunk.remove_prefix(static_cast<std::size_t>(skipped));
+        skipRemaining_ -= skipped;
+    }
     bytesRead_ += chunk.size();
-    if (bodyTarget_ == BodyTarget::Write && !writer_.write(chunk)) {
+    if (bodyTarget_ == BodyTarget::Write && !chunk.empty() && !writer_.write(chunk)) {
         failToWrite();
     }
 }
@@ -511,7 +489,7 @@ void HTTPRequest::statusCheck() {
 }
 
 void HTTPRequest::reportProgress(bool bodyComplete) {
-    if (!headersIn_ || redirectPending_ || (contentLength_ < 0 && !bodyComplete)) {
+    if (!headersIn_ || !plan_.holdsFile() || (contentLength_ < 0 && !bodyComplete)) {
         return;
     }
     const std::uint64_t total = bytesRead_ + partialSize_;
@@ -534,14 +512,32 @@ void HTTPRequest::completeBody() {
         return;  // cancelled while being told
     }
     writer_.close();
-    if (!moveIntoPlace()) {
-        return;
+    // An error page completes the request, but nothing is moved into place: the engine sees
+    // the status and keeps the partial file for the next attempt.
+    if (plan_.holdsFile()) {
+        if (!partialFileIsWhole() || !moveIntoPlace()) {
+            return;
+        }
     }
     complete_ = true;
     if (auto delegate = this->delegate()) {
         delegate->requestFinished(*this);
     }
     markFinished();
+}
+
+bool HTTPRequest::partialFileIsWhole() {
+    if (destinationPath_.empty() || !plan_.promisedSize) {
+        return true;
+    }
+    const std::uint64_t onDisk = platform::FileSystem::fileSize(partialPath()).value_or(0);
+    if (onDisk == *plan_.promisedSize) {
+        return true;
+    }
+    // The body ended before the length its headers promised: what arrived stays for a resume.
+    platform::logf("reason:the body ended at {} of {} bytes", onDisk, *plan_.promisedSize);
+    fail(1, kConnectionFailure);
+    return false;
 }
 
 bool HTTPRequest::moveIntoPlace() {
@@ -556,8 +552,19 @@ bool HTTPRequest::moveIntoPlace() {
     const std::string moveFailure =
         fmt::format("Failed to move file from '{}' to '{}'", from, destinationPath_);
     if (gzipEncoded_ && bodyTarget_ == BodyTarget::Write) {
-        if (!GzipFileInflater::inflateFile(from, destinationPath_)) {
-            platform::logf("reason:{}", "the body is not complete gzip data or cannot be written");
+        // Inflated beside the partial file first, so the destination only ever holds a whole file.
+        const std::string inflated = from + ".inflating";
+        GzipFileInflater::Result result = GzipFileInflater::inflateFile(from, inflated);
+        if (result != GzipFileInflater::Result::Inflated) {
+            platform::logf("reason:{}", result == GzipFileInflater::Result::NoSpace
+                                            ? "no space left to inflate the body"
+                                            : "the body is not complete gzip data or cannot be written");
+            fail(8, moveFailure, result == GzipFileInflater::Result::NoSpace);
+            return false;
+        }
+        if (!platform::FileSystem::rename(inflated, destinationPath_)) {
+            platform::logf("reason:{}", std::error_code(errno, std::generic_category()).message());
+            platform::FileSystem::remove(inflated);
             fail(8, moveFailure);
             return false;
         }
@@ -571,12 +578,12 @@ bool HTTPRequest::moveIntoPlace() {
     return true;
 }
 
-void HTTPRequest::fail(int code, std::string description) {
+void HTTPRequest::fail(int code, std::string description, bool diskFull) {
     if (complete_) {
         return;
     }
     complete_ = true;
-    error_ = HTTPRequestError{"HTTPRequestErrorDomain", code, std::move(description)};
+    error_ = HTTPRequestError{"HTTPRequestErrorDomain", code, std::move(description), diskFull};
     stopTransfer();
     if (auto delegate = this->delegate()) {
         delegate->requestFailed(*this);

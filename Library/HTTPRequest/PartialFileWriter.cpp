@@ -12,10 +12,12 @@ bool PartialFileWriter::open(const std::string& path, std::uint64_t keepBytes) {
     close();
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd_ < 0) {
+        lastError_ = errno;
         return false;
     }
     const auto offset = static_cast<off_t>(keepBytes);
     if (::ftruncate(fd_, offset) != 0 || ::lseek(fd_, offset, SEEK_SET) != offset) {
+        lastError_ = errno;
         close();
         return false;
     }
@@ -24,6 +26,7 @@ bool PartialFileWriter::open(const std::string& path, std::uint64_t keepBytes) {
 
 bool PartialFileWriter::write(std::string_view bytes) {
     if (fd_ < 0) {
+        lastError_ = EBADF;
         return false;
     }
     while (!bytes.empty()) {
@@ -32,6 +35,7 @@ bool PartialFileWriter::write(std::string_view bytes) {
             if (errno == EINTR) {
                 continue;
             }
+            lastError_ = errno;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -44,4 +48,8 @@ void PartialFileWriter::close() {
         ::close(fd_);
         fd_ = -1;
     }
+}
+
+bool PartialFileWriter::lastErrorWasNoSpace() const {
+    return lastError_ == ENOSPC || lastError_ == EDQUOT;
 }

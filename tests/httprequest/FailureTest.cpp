@@ -33,20 +33,32 @@ TEST_F(Failures, TimeOutMidBodyResumesTwiceThenFailsWithCode2) {
     EXPECT_EQ(recorder->reports, (std::vector<std::int64_t>{100000, 200000, 300000}));
 }
 
-TEST_F(Failures, NotFoundFinishesNormallyWithTheErrorPageInPlace) {
-    writeFile(tempPath, syntheticBytes(0, 5000));
-    auto request = makeRequest(syntheticURL(300000, "status=404"));
-    request->startAsynchronous();
-    ASSERT_TRUE(runUntilEnded());
+TEST_F(Failures, ErrorStatusesFinishWithoutTouchingThePartialFileOrTheDestination) {
+    for (const int status : {500, 401, 410, 503, 404, 403}) {
+        SCOPED_TRACE(status);
+        for (const bool resuming : {false, true}) {
+            recorder = std::make_shared<RecordingDelegate>();
+            std::filesystem::remove(tempPath);
+            if (resuming) {
+                writeFile(tempPath, syntheticBytes(0, 5000));
+            }
+            auto request = makeRequest(syntheticURL(300000, "status=" + std::to_string(status)));
+            request->startAsynchronous();
+            ASSERT_TRUE(runUntilEnded());
 
-    EXPECT_EQ(recorder->finished, 1);
-    EXPECT_EQ(recorder->failed, 0);
-    EXPECT_EQ(request->responseStatusCode(), 404);
-    EXPECT_FALSE(request->error().has_value());
-    const std::string page = readFile(targetPath);
-    EXPECT_NE(page.find("<html"), std::string::npos) << page.substr(0, 200);
-    EXPECT_EQ(page.find(syntheticBytes(0, 5000)), std::string::npos) << "the old partial bytes are gone";
-    EXPECT_FALSE(exists(tempPath));
+            EXPECT_EQ(recorder->events, (std::vector<std::string>{"started", "headers " + std::to_string(status),
+                                                                  "finished"}))
+                << "no progress is reported for an error page";
+            EXPECT_FALSE(request->error().has_value());
+            EXPECT_FALSE(request->responseHoldsFile());
+            EXPECT_FALSE(exists(targetPath)) << "nothing is moved into place";
+            if (resuming) {
+                EXPECT_EQ(readFile(tempPath), syntheticBytes(0, 5000)) << "the partial file is kept as it was";
+            } else {
+                EXPECT_FALSE(exists(tempPath));
+            }
+        }
+    }
 }
 
 TEST_F(Failures, SixRedirectsInARowFailWithCode9) {
@@ -61,20 +73,25 @@ TEST_F(Failures, SixRedirectsInARowFailWithCode9) {
     EXPECT_FALSE(exists(targetPath));
 }
 
-TEST_F(Failures, FiveRedirectsAreFollowedWithTheirHeaderCallbacks) {
-    auto request = makeRequest(syntheticURL(1000, "redirects=5&redirectStatus=307"));
-    request->startAsynchronous();
-    ASSERT_TRUE(runUntilEnded());
+TEST_F(Failures, FiveRedirectsOfEveryKindAreFollowedWithTheirHeaderCallbacks) {
+    for (const int status : {301, 302, 303, 307, 308}) {
+        SCOPED_TRACE(status);
+        recorder = std::make_shared<RecordingDelegate>();
+        std::filesystem::remove(targetPath);
+        auto request = makeRequest(syntheticURL(1000, "redirects=5&redirectStatus=" + std::to_string(status)));
+        request->startAsynchronous();
+        ASSERT_TRUE(runUntilEnded());
 
-    EXPECT_EQ(recorder->finished, 1);
-    ASSERT_EQ(recorder->receivedHeaders.size(), 6u);
-    for (std::size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(recorder->receivedHeaders[i].count("Location"), 1u) << i;
+        EXPECT_EQ(recorder->finished, 1);
+        ASSERT_EQ(recorder->receivedHeaders.size(), 6u);
+        for (std::size_t i = 0; i < 5; ++i) {
+            EXPECT_EQ(recorder->receivedHeaders[i].count("Location"), 1u) << i;
+        }
+        EXPECT_EQ(request->responseStatusCode(), 200);
+        EXPECT_EQ(readFile(targetPath), syntheticBytes(0, 1000)) << "no redirect page is kept";
+        EXPECT_EQ(recorder->reports, std::vector<std::int64_t>{1000});
+        EXPECT_EQ(recorder->events.back(), "finished");
     }
-    EXPECT_EQ(request->responseStatusCode(), 200);
-    EXPECT_EQ(readFile(targetPath), syntheticBytes(0, 1000)) << "no redirect page is kept";
-    EXPECT_EQ(recorder->reports, std::vector<std::int64_t>{1000});
-    EXPECT_EQ(recorder->events.back(), "finished");
 }
 
 TEST_F(Failures, RedirectLoopFailsWithCode9) {
