@@ -120,6 +120,13 @@ std::optional<std::uint64_t> FileSystem::fileSize(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+std::optional<std::chrono::system_clock::time_point> FileSystem::modificationDate(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    const auto since = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+    return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(since));
+}
+
 std::optional<FileSystem::SpaceInfo> FileSystem::space(const std::string& path) {
     struct statvfs info {};
     if (::statvfs(path.c_str(), &info) != 0) return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ public:
     static bool writeFileAtomically(const std::string& path, std::string_view bytes);
     static bool rename(const std::string& from, const std::string& to);
     static std::optional<std::uint64_t> fileSize(const std::string& path);
+    // When the file's content last changed.
+    static std::optional<std::chrono::system_clock::time_point> modificationDate(const std::string& path);
 
     struct SpaceInfo {
         std::uint64_t total;
