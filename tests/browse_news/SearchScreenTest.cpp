@@ -260,7 +260,7 @@ TEST_F(SearchScreenTest, KeysComeFromTheCacheAndAReplyIsStoredWithItsMoment) {
     EXPECT_EQ(sent("mode=6"), 2U);
 }
 
-TEST_F(SearchScreenTest, AReplyThatIsNotJsonKeepsTheKeysButIsStoredAndAFailureStoresNothing) {
+TEST_F(SearchScreenTest, FailedRepliesKeepTheKeysAndTheCacheButAdvanceTheMoment) {
     CacheFreshness::writeCachedReply("mode6.plist", keysReply(3).dump());
     refuseConnections();
     openSearch(false);
@@ -273,8 +273,15 @@ TEST_F(SearchScreenTest, AReplyThatIsNotJsonKeepsTheKeysButIsStoredAndAFailureSt
     search->viewWillAppear(false);
     ASSERT_TRUE(pump([&] { return keyReplies() > handled; }));
     EXPECT_EQ(keyButtons().size(), 3U) << "the keys shown stay";
-    EXPECT_EQ(CacheFreshness::readCachedReply("mode6.plist"),
-              std::optional<std::string>("<html>oops</html>"));
+    EXPECT_EQ(CacheFreshness::readCachedReply("mode6.plist"), keysReply(3).dump()) << "the good keys stay";
+    EXPECT_FALSE(CacheFreshness::needsRefresh("SearchCateRefreshTime"));
+
+    service.reply("mode=6", Value{{"result", "1"}, {"message", "busy"}});
+    advance(301);
+    handled = keyReplies();
+    search->viewWillAppear(false);
+    ASSERT_TRUE(pump([&] { return keyReplies() > handled; }));
+    EXPECT_EQ(CacheFreshness::readCachedReply("mode6.plist"), keysReply(3).dump());
     EXPECT_FALSE(CacheFreshness::needsRefresh("SearchCateRefreshTime"));
 }
 
