@@ -17,8 +17,6 @@ using platform::Value;
 
 namespace {
 
-constexpr const char* kFinishedListFileName = "finishPlist.plist";
-constexpr const char* kValidatorKey = "filevalidator";
 // Every finished file a record read back names has this extension.
 constexpr const char* kRecordTargetExtension = "mp4";
 

@@ -37,6 +37,10 @@ public:
         std::vector<std::string> unreadable;
     };
 
+    static constexpr const char* kFinishedListFileName = "finishPlist.plist";
+    // The extra record-file key that keeps the response's validator for "If-Range".
+    static constexpr const char* kValidatorKey = "filevalidator";
+
     DownloadRecordStore() = delete;
 
     static std::string recordFilePath(const std::string& tempPath);

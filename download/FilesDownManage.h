@@ -33,10 +33,6 @@ public:
     static constexpr int kRetriesOnTimeout = 2;
     static constexpr const char* kMaxRequestCountKey = "kMaxRequestCount";
     static constexpr const char* kNotWifiDownKey = "notWifiDown";
-    static constexpr const char* kFinishedListFileName = "finishPlist.plist";
-    static constexpr const char* kTempFolderName = "Temp";
-    // The extra record-file key that keeps the response's validator for "If-Range".
-    static constexpr const char* kValidatorKey = "filevalidator";
 
     static constexpr const char* kToastCellularWarning = "使用3G网络下载可能会产生比较多的流量费用";
     static constexpr const char* kToastCellularForbidden = "3G网络下禁止下载,请去学员中心设置!";

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -232,6 +233,112 @@ TEST_F(DownloadsEndToEnd, KilledFiveTimesMidDownloadTheVideoStillFinishesByteFor
         }
     }
     EXPECT_GE(ranged, 5);
+}
+
+// The finished list's entries, or nothing when it is missing or unreadable.
+json finishedEntries(const fs::path& downloads) {
+    std::ifstream in(downloads / "finishPlist.plist");
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    json entries = json::array();
+    for (auto at = text.find("<key>filename</key>"); at != std::string::npos;
+         at = text.find("<key>filename</key>", at + 1)) {
+        const auto start = text.find("<string>", at) + 8;
+        entries.push_back(text.substr(start, text.find("</string>", start) - start));
+    }
+    return entries;
+}
+
+TEST_F(DownloadsEndToEnd, AnErrorPageIsNeverAFinishedVideoAndTheVideoStillDownloadsAfterIt) {
+    constexpr std::uint64_t kSize = 3000000;
+    RunningApp app(paths(), container.path());
+    ASSERT_TRUE(app.ready()) << app.failure();
+    openCourseFromHome(app);
+    const std::string url = "http://127.0.0.1:" + std::to_string(app.servicePort()) + "/videos/synthetic/" +
+                            std::to_string(kSize) + ".mp4?status=500&times=1";
+    ASSERT_EQ(app.post("/api/link", {{"url", "video:" + url + "*errvideo"}}).status, 200);
+    ASSERT_TRUE(app.waitForLogLine("下载完成:500", 20));
+
+    const fs::path finished = documents() / "mp4" / "errvideo.mp4";
+    EXPECT_FALSE(fs::exists(finished)) << "the error page is not stored as the video";
+    EXPECT_TRUE(fs::exists(documents() / "Temp" / "errvideo.plist")) << "the download stays listed unfinished";
+    EXPECT_FALSE(finishedEntries(documents()).dump().find("errvideo") != std::string::npos);
+
+    // Adding it again says it is in the list, not that it was downloaded.
+    ASSERT_EQ(app.post("/api/link", {{"url", "video:" + url + "*errvideo"}}).status, 200);
+    EXPECT_TRUE(app.waitForScreen(
+        [](const json& s) { return s["toasts"].dump().find("已在下载列表") != std::string::npos; }));
+
+    // The person resumes it; the service answers properly this time.
+    openDownloads(app);
+    ASSERT_TRUE(app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "下载"); }));
+    ASSERT_EQ(app.post("/api/tap", {{"text", "下载"}}).status, 200);
+    ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 30));
+    const std::string bytes = readFile(finished);
+    EXPECT_EQ(bytes.size(), kSize);
+    EXPECT_EQ(firstWrongByte(bytes), -1);
+    EXPECT_TRUE(waitFor([&] { return finishedEntries(documents()).dump().find("errvideo") != std::string::npos; }, 5));
+}
+
+TEST_F(DownloadsEndToEnd, ADiskThatFillsIsToldAndTheDownloadGoesOnOnceSpaceIsFreed) {
+    // The app runs on a disk of its own: a 344 MiB memory file system in a private mount
+    // namespace, which needs no privileges where user namespaces are allowed.
+    if (std::system("/usr/bin/unshare -rm true >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "this machine does not allow private mount namespaces (unshare -rm)";
+    }
+    constexpr std::uint64_t kSize = 330ULL * 1024 * 1024;
+    const fs::path disk = fs::path(container.path()) / "disk";
+    fs::create_directories(disk);
+    RunningApp::Paths launched = paths();
+    launched.appLauncher = {"/usr/bin/unshare", "-rm", "sh", "-c",
+                            "mount -t tmpfs -o size=344m qelvo-disk \"$1\" && cp -a \"$2\"/Library \"$1\"/ && "
+                            "shift 2 && exec \"$@\"",
+                            "sh", disk.string(), container.path()};
+    RunningApp app(launched, disk.string());
+    ASSERT_TRUE(app.ready()) << app.failure();
+    // The app's view of its disk.
+    const fs::path seen = fs::path("/proc") / std::to_string(app.appPid()) / "root" / disk.relative_path();
+    const fs::path downloads = seen / "Documents" / "DownLoad";
+    {
+        // 40 MiB of other data leaves just over the 300 MiB a new download asks for.
+        std::ofstream filler(seen / "filler", std::ios::binary);
+        const std::string mebibyte(1024 * 1024, 'f');
+        for (int i = 0; i < 40; ++i) {
+            filler << mebibyte;
+        }
+    }
+    openCourseFromHome(app);
+    const std::string url = "http://127.0.0.1:" + std::to_string(app.servicePort()) + "/videos/synthetic/" +
+                            std::to_string(kSize) + ".mp4";
+    ASSERT_EQ(app.post("/api/link", {{"url", "video:" + url + "*bigvideo"}}).status, 200);
+    EXPECT_TRUE(app.waitForScreen(
+        [](const json& s) { return s["toasts"].dump().find("磁盘空间不足,请先清理手机的空间!") != std::string::npos; },
+        60))
+        << "the person is told that the disk is full";
+    const fs::path partial = downloads / "Temp" / "bigvideo";
+    const std::uintmax_t kept = sizeOf(partial);
+    EXPECT_GT(kept, 200ULL * 1024 * 1024);
+    EXPECT_LT(kept, kSize);
+    EXPECT_EQ(firstWrongByte(readFile(partial)), -1) << "the partial file holds good bytes only";
+    EXPECT_FALSE(fs::exists(downloads / "mp4" / "bigvideo.mp4"));
+
+    // Space is freed; the person resumes and the download goes on from the partial file.
+    fs::remove(seen / "filler");
+    openDownloads(app);
+    ASSERT_TRUE(app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "下载"); }));
+    ASSERT_EQ(app.post("/api/tap", {{"text", "下载"}}).status, 200);
+    const fs::path finished = downloads / "mp4" / "bigvideo.mp4";
+    ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 60));
+    const std::string bytes = readFile(finished);
+    EXPECT_EQ(bytes.size(), kSize);
+    EXPECT_EQ(firstWrongByte(bytes), -1);
+    const json requests = app.serviceRequests();
+    std::string lastRange;
+    for (const auto& request : requests["requests"]) {
+        if (request.value("path", "").find("/videos/synthetic/") == 0 && request["headers"].contains("Range")) {
+            lastRange = request["headers"]["Range"];
+        }
+    }
+    EXPECT_EQ(lastRange, "bytes=" + std::to_string(kept) + "-") << "resumed from the partial file's size";
 }
 
 TEST_F(DownloadsEndToEnd, MovingOntoTheCellularNetworkStopsARunningDownload) {

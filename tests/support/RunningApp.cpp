@@ -54,13 +54,14 @@ RunningApp::~RunningApp() {
 bool RunningApp::startApp() {
     devicePort_ = 0;
     appEnded_ = false;
-    std::vector<std::string> argv{paths_.appBinary,
+    std::vector<std::string> argv = paths_.appLauncher;
+    argv.insert(argv.end(), {paths_.appBinary,
                                   "--container",
                                   container_,
                                   "--service-host",
                                   "127.0.0.1:" + std::to_string(servicePort_),
                                   "--device-port",
-                                  "0"};
+                                  "0"});
     argv.insert(argv.end(), extraAppArgs_.begin(), extraAppArgs_.end());
     app_ = std::make_unique<ChildProcess>(argv);
     const std::string marker = "qelvo started";
@@ -74,6 +75,10 @@ bool RunningApp::startApp() {
         return false;
     }
     return true;
+}
+
+int RunningApp::appPid() const {
+    return app_ && app_->started() ? static_cast<int>(app_->pid()) : -1;
 }
 
 std::string RunningApp::appOutput() {

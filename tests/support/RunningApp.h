@@ -27,6 +27,8 @@ public:
         std::string appBinary;
         std::string serviceBinary;
         std::string serviceData;
+        // A command the app's command line is handed to (it runs the app with exec), or nothing.
+        std::vector<std::string> appLauncher = {};
     };
 
     RunningApp(Paths paths, std::string container, std::vector<std::string> extraAppArgs = {});
@@ -37,6 +39,8 @@ public:
     bool ready() const { return devicePort_ > 0 && servicePort_ > 0; }
     int servicePort() const { return servicePort_; }
     int devicePort() const { return devicePort_; }
+    // The app's process (after its launcher's exec), or -1.
+    int appPid() const;
     const std::string& failure() const { return failure_; }
     std::string appOutput();
 
