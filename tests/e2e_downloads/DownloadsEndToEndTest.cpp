@@ -3,6 +3,7 @@
 // process, and stopped by a move onto the cellular network.
 
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/DownloadsJourney.h"
 #include "tests/support/RunningApp.h"
 #include "tests/support/TempContainer.h"
 
@@ -28,33 +29,9 @@ RunningApp::Paths paths() {
     return {QELVO_APP_BIN, QELVO_DEMO_SERVICE_BIN, std::string(QELVO_SOURCE_DIR) + "/demo-service/data"};
 }
 
-json demoContent(const std::string& file) {
-    std::ifstream in(std::string(QELVO_SOURCE_DIR) + "/demo-service/data/content/" + file);
-    return json::parse(in, nullptr, false);
-}
-
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Byte i of version 0 of a synthetic file of the demo service.
-unsigned char syntheticByte(std::uint64_t i) {
-    std::uint64_t x = i;
-    x ^= x >> 33;
-    x *= 0xFF51AFD7ED558CCDULL;
-    x ^= x >> 33;
-    return static_cast<unsigned char>(x & 0xFF);
-}
-
-// The index of the first byte that differs from the synthetic file, or -1.
-long long firstWrongByte(const std::string& bytes) {
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (static_cast<unsigned char>(bytes[i]) != syntheticByte(i)) {
-            return static_cast<long long>(i);
-        }
-    }
-    return -1;
 }
 
 bool waitFor(const std::function<bool()>& done, double seconds) {
@@ -74,20 +51,6 @@ std::uintmax_t sizeOf(const fs::path& path) {
     return error ? 0 : size;
 }
 
-// The links of the front-most web page, from the view tree.
-void collectLinks(const json& node, std::vector<std::string>& links) {
-    if (node.contains("links")) {
-        for (const auto& link : node["links"]) {
-            links.push_back(link);
-        }
-    }
-    if (node.contains("children")) {
-        for (const auto& child : node["children"]) {
-            collectLinks(child, links);
-        }
-    }
-}
-
 class DownloadsEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -100,58 +63,14 @@ protected:
 
     fs::path documents() const { return fs::path(container.path()) / "Documents" / "DownLoad"; }
 
-    // Opens the first course of the home page's first section and waits for its page.
     std::string openCourseFromHome(RunningApp& app) {
-        const json home = demoContent("home.json");
-        std::string tile;
-        const json courses = demoContent("courses.json");
-        for (const auto& category : courses["categories"]) {
-            if (category["id"] == home["sections"][0]["categoryId"]) {
-                tile = category["courses"][0]["title"];
-            }
-        }
-        // The home page refreshes at first start; tap once its list has settled.
-        EXPECT_TRUE(app.waitForScreen(
-            [&](const json& s) { return RunningApp::showsText(s, tile) && !RunningApp::showsText(s, "正在刷新..."); },
-            20));
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const std::string tile = DownloadsJourney::openCourseFromHome(app);
         EXPECT_FALSE(tile.empty());
-        EXPECT_EQ(app.post("/api/tap", {{"text", tile}}).status, 200);
-        EXPECT_TRUE(app.waitForScreen([](const json& s) {
-            for (const auto& view : s["views"]) {
-                if (view["kind"] == "web" && !view.value("loading", true)) {
-                    return s["screens"].back() == "CourseDetailViewCon";
-                }
-            }
-            return false;
-        })) << app.screen().dump();
+        EXPECT_EQ(app.screen()["screens"].back(), "CourseDetailViewCon") << app.screen().dump();
         return tile;
     }
 
-    std::string pageVideoLink(RunningApp& app) {
-        std::vector<std::string> links;
-        const json tree = app.get("/api/tree").body;
-        collectLinks(tree["window"], links);
-        for (const auto& link : links) {
-            if (link.rfind("video:", 0) == 0) {
-                return link;
-            }
-        }
-        return {};
-    }
-
-    // The student centre's downloads screen, with its unfinished list in front.
-    void openDownloads(RunningApp& app) {
-        // Screens pushed over the tab's root hide the tab bar.
-        for (int back = 0; back < 5 && app.screen()["screens"].size() > 1; ++back) {
-            app.post("/api/back");
-            app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "学员中心"); }, 2);
-        }
-        ASSERT_EQ(app.post("/api/tap", {{"text", "学员中心"}}).status, 200);
-        ASSERT_TRUE(app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "课程下载"); }));
-        ASSERT_EQ(app.post("/api/tap", {{"text", "课程下载"}}).status, 200);
-        ASSERT_TRUE(app.waitForScreen([](const json& s) { return s["screens"].back() == "StudeRecordViewCon"; }));
-    }
+    static void openDownloads(RunningApp& app) { ASSERT_TRUE(DownloadsJourney::openDownloads(app)); }
 
     TempContainer container;
 };
@@ -160,7 +79,7 @@ TEST_F(DownloadsEndToEnd, ACourseVideoFromAHomeTileFinishesByteIdenticalToTheSer
     RunningApp app(paths(), container.path());
     ASSERT_TRUE(app.ready()) << app.failure();
     openCourseFromHome(app);
-    const std::string link = pageVideoLink(app);
+    const std::string link = DownloadsJourney::pageVideoLink(app);
     ASSERT_FALSE(link.empty()) << app.get("/api/tree").body.dump();
     ASSERT_EQ(app.post("/api/link", {{"url", link}}).status, 200);
     EXPECT_TRUE(app.waitForScreen(
@@ -222,7 +141,7 @@ TEST_F(DownloadsEndToEnd, KilledFiveTimesMidDownloadTheVideoStillFinishesByteFor
     ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 60));
     const std::string bytes = readFile(finished);
     EXPECT_EQ(bytes.size(), kSize);
-    EXPECT_EQ(firstWrongByte(bytes), -1);
+    EXPECT_EQ(DownloadsJourney::firstWrongByte(bytes), -1);
 
     // Every request after the first asked for the rest of the file.
     int ranged = 0;
@@ -275,7 +194,7 @@ TEST_F(DownloadsEndToEnd, AnErrorPageIsNeverAFinishedVideoAndTheVideoStillDownlo
     ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 30));
     const std::string bytes = readFile(finished);
     EXPECT_EQ(bytes.size(), kSize);
-    EXPECT_EQ(firstWrongByte(bytes), -1);
+    EXPECT_EQ(DownloadsJourney::firstWrongByte(bytes), -1);
     EXPECT_TRUE(waitFor([&] { return finishedEntries(documents()).dump().find("errvideo") != std::string::npos; }, 5));
 }
 
@@ -318,7 +237,7 @@ TEST_F(DownloadsEndToEnd, ADiskThatFillsIsToldAndTheDownloadGoesOnOnceSpaceIsFre
     const std::uintmax_t kept = sizeOf(partial);
     EXPECT_GT(kept, 200ULL * 1024 * 1024);
     EXPECT_LT(kept, kSize);
-    EXPECT_EQ(firstWrongByte(readFile(partial)), -1) << "the partial file holds good bytes only";
+    EXPECT_EQ(DownloadsJourney::firstWrongByte(readFile(partial)), -1) << "the partial file holds good bytes only";
     EXPECT_FALSE(fs::exists(downloads / "mp4" / "bigvideo.mp4"));
 
     // Space is freed; the person resumes and the download goes on from the partial file.
@@ -330,7 +249,7 @@ TEST_F(DownloadsEndToEnd, ADiskThatFillsIsToldAndTheDownloadGoesOnOnceSpaceIsFre
     ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 60));
     const std::string bytes = readFile(finished);
     EXPECT_EQ(bytes.size(), kSize);
-    EXPECT_EQ(firstWrongByte(bytes), -1);
+    EXPECT_EQ(DownloadsJourney::firstWrongByte(bytes), -1);
     const json requests = app.serviceRequests();
     std::string lastRange;
     for (const auto& request : requests["requests"]) {
