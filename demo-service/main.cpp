@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
         ->capture_default_str()
         ->check(CLI::Range(1, 3600));
     app.add_flag("--access-log", options.accessLog, "Print one line per request on standard error");
+    app.add_option("--seed", options.seed, "Seed of the random draws of the faults=P switch")
+        ->capture_default_str();
     app.footer(ServiceHelp::footer());
     CLI11_PARSE(app, argc, argv);
     options.stallCap = std::chrono::seconds(stallCapSeconds);
