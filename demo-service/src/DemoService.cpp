@@ -84,7 +84,7 @@ void DemoService::configureServer() {
     server_.set_keep_alive_max_count(1000);
     server_.set_read_timeout(3, 0);
     server_.set_write_timeout(5, 0);
-    server_.set_payload_max_length(8 * 1024 * 1024);
+    server_.set_payload_max_length(std::size_t{8} * 1024 * 1024);
     // Browser tools may read the replies from pages of another origin.
     server_.set_default_headers({{"Server", "qelvo-demo-service"}, {"Access-Control-Allow-Origin", "*"}});
 

@@ -47,7 +47,7 @@ MediaEndpoint::MediaEndpoint(const MediaLibrary& library, Shared shared, std::ch
 
 std::optional<RandomFaults::Kind> MediaEndpoint::handle(const httplib::Request& request,
                                                         httplib::Response& response, const SiteAddress& site,
-                                                        std::stop_token stop) const {
+                                                        const std::stop_token& stop) const {
     std::string error;
     auto switches = TransferSwitches::fromRequest(request, error);
     if (!switches) {
@@ -100,7 +100,7 @@ std::optional<RandomFaults::Kind> MediaEndpoint::handle(const httplib::Request& 
                                                     source->contentType());
         response.set_header("Content-Encoding", "gzip");
     }
-    if (serve(request, response, std::move(source), *switches, fault, stop)) return RandomFaults::Kind::Drop;
+    if (serve(request, response, source, *switches, fault, stop)) return RandomFaults::Kind::Drop;
     return std::nullopt;
 }
 
@@ -135,8 +135,9 @@ std::string MediaEndpoint::nextRedirectTarget(const std::string& target, int rem
 }
 
 bool MediaEndpoint::serve(const httplib::Request& request, httplib::Response& response,
-                          std::shared_ptr<const ByteSource> source, const TransferSwitches& switches,
-                          const std::optional<RandomFaults::Fault>& fault, std::stop_token stop) const {
+                          const std::shared_ptr<const ByteSource>& source, const TransferSwitches& switches,
+                          const std::optional<RandomFaults::Fault>& fault,
+                          const std::stop_token& stop) const {
     const auto size = source->size();
     response.set_header("Accept-Ranges", "bytes");
     response.set_header("ETag", source->etag());

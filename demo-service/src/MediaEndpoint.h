@@ -34,7 +34,7 @@ public:
 
     // Answers one request; returns the fault injected into it by "faults=P", if any.
     std::optional<RandomFaults::Kind> handle(const httplib::Request& request, httplib::Response& response,
-                                             const SiteAddress& site, std::stop_token stop) const;
+                                             const SiteAddress& site, const std::stop_token& stop) const;
 
     // The address of the next hop of a redirect chain ("redirects" one lower, gone at 0).
     static std::string nextRedirectTarget(const std::string& target, int remaining);
@@ -44,8 +44,8 @@ private:
                   const TransferSwitches& switches) const;
     // Sends the file; true when a drawn drop fault cut its body short.
     bool serve(const httplib::Request& request, httplib::Response& response,
-               std::shared_ptr<const ByteSource> source, const TransferSwitches& switches,
-               const std::optional<RandomFaults::Fault>& fault, std::stop_token stop) const;
+               const std::shared_ptr<const ByteSource>& source, const TransferSwitches& switches,
+               const std::optional<RandomFaults::Fault>& fault, const std::stop_token& stop) const;
 
     const MediaLibrary& library_;
     Shared shared_;

@@ -40,7 +40,7 @@ public:
 
     std::uint64_t length() const { return length_; }
 
-    static constexpr std::size_t kPieceSize = 64 * 1024;
+    static constexpr std::size_t kPieceSize = std::size_t{64} * 1024;
 
 private:
     bool pace(std::uint64_t sent, std::uint64_t& piece);

@@ -305,6 +305,7 @@ TEST_F(TransferSwitchTest, MalformedSwitchValuesAreRefusedWith400) {
 
 TEST_F(TransferSwitchTest, StalledTransfersDoNotHoldUpOtherClients) {
     std::vector<std::future<Transfer>> stalled;
+    stalled.reserve(6);
     for (int i = 0; i < 6; ++i) {
         stalled.push_back(std::async(std::launch::async, [this] {
             return fetch("/videos/synthetic/2000.mp4?stallAfter=0&stallMs=3000");
