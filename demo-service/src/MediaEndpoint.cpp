@@ -184,7 +184,8 @@ bool MediaEndpoint::serve(const httplib::Request& request, httplib::Response& re
         return false;
     }
     auto dropAfter = switches.dropAfter;
-    const bool faultDrops = fault && fault->kind == RandomFaults::Kind::Drop && length > 0;
+    const bool faultDrops =
+        fault && fault->kind == RandomFaults::Kind::Drop && length > 0 && request.method != "HEAD";
     if (faultDrops) dropAfter = std::min(dropAfter.value_or(length), fault->dropAfter(length));
     const PacedBody::Plan plan{switches.rate, switches.stallAfter, switches.stallFor.value_or(stallCap_),
                                dropAfter};
