@@ -61,6 +61,24 @@ TEST_F(Failures, ErrorStatusesFinishWithoutTouchingThePartialFileOrTheDestinatio
     }
 }
 
+TEST_F(Failures, ABodyShorterThanItsPromisedSizeFailsAndKeepsWhatArrived) {
+    for (const std::uint64_t partial : {std::uint64_t{0}, std::uint64_t{100000}}) {
+        SCOPED_TRACE(partial);
+        recorder = std::make_shared<RecordingDelegate>();
+        writeFile(tempPath, syntheticBytes(0, partial));
+        // A 206 whose Content-Range names 50000 bytes of a 300000-byte file, and nothing follows.
+        auto request = makeRequest(syntheticURL(300000, "shortRange=50000"));
+        request->startAsynchronous();
+        ASSERT_TRUE(runUntilEnded());
+
+        EXPECT_EQ(recorder->failed, 1);
+        EXPECT_EQ(recorder->failureCode, 1);
+        EXPECT_EQ(request->responseStatusCode(), 206);
+        EXPECT_FALSE(exists(targetPath)) << "a short file is never moved into place";
+        EXPECT_EQ(readFile(tempPath), syntheticBytes(0, partial + 50000)) << "every byte that came stays";
+    }
+}
+
 TEST_F(Failures, SixRedirectsInARowFailWithCode9) {
     auto request = makeRequest(syntheticURL(1000, "redirects=6"));
     request->startAsynchronous();
