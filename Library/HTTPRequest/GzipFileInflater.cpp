@@ -1,6 +1,6 @@
 #include "Library/HTTPRequest/GzipFileInflater.h"
 
-#include "Library/HTTPRequest/PartialFileWriter.h"
+#include "platform/foundation/FileWriter.h"
 
 #include <zlib.h>
 
@@ -16,7 +16,7 @@ constexpr int kGzipWindowBits = 15 + 16;
 
 enum class StreamEnd { Inflated, NotGzip, WriteFailed };
 
-StreamEnd inflateStream(std::ifstream& in, PartialFileWriter& out) {
+StreamEnd inflateStream(std::ifstream& in, platform::FileWriter& out) {
     z_stream stream{};
     if (inflateInit2(&stream, kGzipWindowBits) != Z_OK) {
         return StreamEnd::NotGzip;
@@ -79,7 +79,7 @@ GzipFileInflater::Result GzipFileInflater::inflateFile(const std::string& source
     if (!in) {
         return Result::NotGzip;
     }
-    PartialFileWriter out;
+    platform::FileWriter out;
     if (!out.open(targetPath, 0)) {
         return out.lastErrorWasNoSpace() ? Result::NoSpace : Result::Unwritable;
     }

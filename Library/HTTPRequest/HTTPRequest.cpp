@@ -7,6 +7,7 @@
 #include "Library/HTTPRequest/HTTPUserAgent.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
+#include "platform/net/HttpFileSink.h"
 
 #include <fmt/format.h>
 
@@ -285,12 +286,10 @@ void HTTPRequest::startAttempt() {
     statusCode_ = 0;
     headersIn_ = false;
     plan_ = DownloadResponsePlan{};
-    skipRemaining_ = 0;
     redirectPending_ = false;
     gzipEncoded_ = false;
     accurateProgress_ = true;
     bodyTarget_ = BodyTarget::Discard;
-    writer_.close();
     sentRange_ = partialSize_ > 0;
 
     platform::HttpRequest request;
@@ -308,6 +307,11 @@ void HTTPRequest::startAttempt() {
     }
     request.headers.emplace_back("Accept-Encoding", "gzip");
     request.headers.emplace_back("User-Agent", HTTPUserAgent::defaultUserAgent());
+    if (!destinationPath_.empty()) {
+        // The body goes from the network straight into the partial file, off this thread.
+        sink_ = std::make_shared<platform::HttpFileSink>(partialPath(), platform::RunLoop::main().sharedClock());
+        request.bodyFile = sink_;
+    }
     lastActivity_ = platform::RunLoop::main().clock().now();
 
     std::shared_ptr<HTTPRequest> self = shared_from_this();
@@ -327,7 +331,15 @@ void HTTPRequest::stopTransfer() {
         task_ = 0;
     }
     ++attempt_;
-    writer_.close();
+    closeSink();
+}
+
+void HTTPRequest::closeSink() {
+    if (sink_) {
+        // Once this returns nothing more is written: the partial file is what the next "Range" asks after.
+        sink_->cancel();
+        sink_.reset();
+    }
 }
 
 void HTTPRequest::restartAfterInterruption() {
@@ -352,6 +364,9 @@ void HTTPRequest::handleResponse(const platform::HttpResponse& response) {
         redirectPending_ = true;
         redirectURL_ = resolveLocation(currentURL_, *location);
         bodyTarget_ = BodyTarget::Discard;
+        if (!placeBody({})) {
+            return;
+        }
     } else {
         redirectsInARow_ = 0;
         const long long length = response.expectedContentLength();
@@ -378,13 +393,13 @@ bool HTTPRequest::prepareBody() {
         case Kind::Error:
             // An error page is no part of the file: the partial file stays exactly as it was.
             bodyTarget_ = BodyTarget::Discard;
-            return true;
+            return placeBody({});
         case Kind::AlreadyWhole:
             // The partial file only needs moving into place.
             bodyTarget_ = BodyTarget::Discard;
             accurateProgress_ = true;
             contentLength_ = 0;
-            return true;
+            return placeBody({});
         case Kind::File: break;
     }
     if (destinationPath_.empty()) {
@@ -392,13 +407,16 @@ bool HTTPRequest::prepareBody() {
         return true;
     }
     partialSize_ = plan_.keep;
-    skipRemaining_ = plan_.skip;
-    if (!writer_.open(partialPath(), plan_.keep)) {
-        failToWrite();
-        return false;
-    }
     bodyTarget_ = BodyTarget::Write;
-    return true;
+    return placeBody({true, plan_.keep, plan_.skip});
+}
+
+bool HTTPRequest::placeBody(const platform::HttpFileSink::Placement& placement) {
+    if (!sink_ || sink_->place(placement)) {
+        return true;
+    }
+    failToWrite();
+    return false;
 }
 
 bool HTTPRequest::restartFromFirstByte() {
@@ -415,30 +433,43 @@ bool HTTPRequest::restartFromFirstByte() {
     return false;
 }
 
+bool HTTPRequest::failedToWrite() {
+    if (!sink_ || !sink_->writeError()) {
+        return false;
+    }
+    failToWrite();
+    return true;
+}
+
 void HTTPRequest::failToWrite() {
-    const int number = writer_.lastError();
+    const int number = sink_ ? sink_->writeError().value_or(0) : 0;
+    const bool noSpace = sink_ && sink_->writeErrorWasNoSpace();
     platform::logf("reason:{}", std::error_code(number, std::generic_category()).message());
-    fail(8, fmt::format("Failed to write to file at path '{}'", partialPath()), writer_.lastErrorWasNoSpace());
+    fail(8, fmt::format("Failed to write to file at path '{}'", partialPath()), noSpace);
 }
 
 void HTTPRequest::handleData(std::string_view chunk) {
+    // Only a request without a destination sees its body here; a file's goes to its sink.
     lastActivity_ = platform::RunLoop::main().clock().now();
-    if (bodyTarget_ == BodyTarget::Discard) {
-        return;
+    if (bodyTarget_ != BodyTarget::Discard) {
+        bytesRead_ += chunk.size();
     }
-    if (skipRemaining_ > 0) {
-        const auto skipped = std::min<std::uint64_t>(skipRemaining_, chunk.size());
-        chunk.remove_prefix(static_cast<std::size_t>(skipped));
-        skipRemaining_ -= skipped;
+}
+
+std::uint64_t HTTPRequest::bodyBytes() const {
+    if (!sink_) {
+        return bytesRead_;
     }
-    bytesRead_ += chunk.size();
-    if (bodyTarget_ == BodyTarget::Write && !chunk.empty() && !writer_.write(chunk)) {
-        failToWrite();
-    }
+    // What the partial file holds is what counts: its writer adds to it off this thread.
+    const std::uint64_t onDisk = platform::FileSystem::fileSize(partialPath()).value_or(partialSize_);
+    return onDisk > partialSize_ ? onDisk - partialSize_ : 0;
 }
 
 void HTTPRequest::handleFinish() {
     task_ = 0;
+    if (failedToWrite()) {
+        return;
+    }
     if (redirectPending_) {
         if (++redirectsInARow_ > kMaxRedirectsInARow) {
             fail(9, "The request failed because it redirected too many times");
@@ -453,6 +484,9 @@ void HTTPRequest::handleFinish() {
 
 void HTTPRequest::handleFailure(const platform::HttpError& error) {
     task_ = 0;
+    if (failedToWrite()) {
+        return;
+    }
     // A kept-alive connection the server had already closed deserves one fresh try.
     if (error.code == platform::HttpError::NetworkConnectionLost && !droppedConnectionRetried_ &&
         timeoutRestarts_ == 0) {
@@ -476,6 +510,9 @@ void HTTPRequest::statusCheck() {
     if (complete_ || !started_) {
         return;
     }
+    if (const auto arrived = sink_ ? sink_->lastActivity() : std::nullopt; arrived && *arrived > lastActivity_) {
+        lastActivity_ = *arrived;
+    }
     if (timeOutSeconds_ > 0 && platform::RunLoop::main().secondsSince(lastActivity_) >= timeOutSeconds_) {
         if (timeoutRestarts_ < retriesOnTimeout_) {
             ++timeoutRestarts_;
@@ -492,7 +529,7 @@ void HTTPRequest::reportProgress(bool bodyComplete) {
     if (!headersIn_ || !plan_.holdsFile() || (contentLength_ < 0 && !bodyComplete)) {
         return;
     }
-    const std::uint64_t total = bytesRead_ + partialSize_;
+    const std::uint64_t total = bodyBytes() + partialSize_;
     if (total <= lastReportedTotal_) {
         return;
     }
@@ -505,13 +542,13 @@ void HTTPRequest::reportProgress(bool bodyComplete) {
 
 void HTTPRequest::completeBody() {
     if (contentLength_ == 0) {
-        contentLength_ = static_cast<std::int64_t>(bytesRead_);
+        contentLength_ = static_cast<std::int64_t>(bodyBytes());
     }
     reportProgress(true);
     if (complete_) {
         return;  // cancelled while being told
     }
-    writer_.close();
+    closeSink();  // its writer has put every byte in the file and closed it
     // An error page completes the request, but nothing is moved into place: the engine sees
     // the status and keeps the partial file for the next attempt.
     if (plan_.holdsFile()) {
@@ -593,7 +630,7 @@ void HTTPRequest::fail(int code, std::string description, bool diskFull) {
 
 void HTTPRequest::markFinished() {
     statusTimer_.cancel();
-    writer_.close();
+    closeSink();
     executing_ = false;
     // The queue may hold the last reference: it is dropped only when this call returns.
     std::shared_ptr<HTTPRequest> self = weak_from_this().lock();

@@ -4,9 +4,9 @@
 #include "Library/HTTPRequest/HTTPRequestDelegate.h"
 #include "Library/HTTPRequest/HTTPRequestError.h"
 #include "Library/HTTPRequest/HTTPRequestProgressDelegate.h"
-#include "Library/HTTPRequest/PartialFileWriter.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/net/HttpFileSink.h"
 #include "platform/net/HttpSession.h"
 #include "platform/net/HttpTypes.h"
 
@@ -102,6 +102,13 @@ private:
     // Sets up where the body of a non-redirect response goes, by the response's plan; false
     // when the request restarted or failed instead.
     bool prepareBody();
+    // Tells the sink where the body goes; false (the request failed) when the file cannot be opened.
+    bool placeBody(const platform::HttpFileSink::Placement& placement);
+    // Fails the request when its sink could not write; true then.
+    bool failedToWrite();
+    void closeSink();
+    // Bytes of the body kept in this attempt: written to the partial file, or counted.
+    std::uint64_t bodyBytes() const;
     // Asks for the whole file again, the partial file untouched until it answers; returns false.
     bool restartFromFirstByte();
     // The partial file measures what the response promised; fails the request otherwise.
@@ -156,10 +163,9 @@ private:
     bool accurateProgress_ = true;
     BodyTarget bodyTarget_ = BodyTarget::Discard;
     DownloadResponsePlan plan_;
-    std::uint64_t skipRemaining_ = 0;
     std::uint64_t partialSize_ = 0;
     std::uint64_t bytesRead_ = 0;
     std::uint64_t lastReportedTotal_ = 0;
     std::int64_t contentLength_ = 0;
-    PartialFileWriter writer_;
+    std::shared_ptr<platform::HttpFileSink> sink_;
 };

@@ -62,6 +62,8 @@ private:
     using Event = std::function<void(HttpTaskDelegate&)>;
     void queue(Event event);
     void queueData();
+    // Hands `events` to the delivery thread; `ended`: the last one ends the transfer.
+    static void post(std::shared_ptr<HttpTransfer> self, std::vector<Event> events, bool ended);
 
     const HttpTaskId id_;
     const HttpRequest request_;
@@ -71,6 +73,8 @@ private:
     // Body bytes handed over but not yet delivered: above the limit the transfer pauses, so a
     // slow receiver does not make the process hold the whole body in memory.
     static constexpr std::size_t kMaxUndeliveredBytes = std::size_t{4} * 1024 * 1024;
+    // curl's read size for a body that goes to a file.
+    static constexpr long kFileBufferSize = 256L * 1024;
     std::atomic<std::size_t> undelivered_{0};
     std::atomic<bool> paused_{false};
     std::function<void()> wakeNetwork_;

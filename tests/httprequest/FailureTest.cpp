@@ -29,8 +29,17 @@ TEST_F(Failures, TimeOutMidBodyResumesTwiceThenFailsWithCode2) {
     EXPECT_EQ(rangesSent(), (std::vector<std::string>{"", "bytes=100000-", "bytes=200000-"}));
     EXPECT_EQ(readFile(tempPath), syntheticBytes(0, 300000)) << "the partial file stays, whole";
     EXPECT_FALSE(exists(targetPath));
-    // Each attempt opened with its running total.
-    EXPECT_EQ(recorder->reports, (std::vector<std::int64_t>{100000, 200000, 300000}));
+    // Each attempt opens with its running total (the partial file it resumed plus what came since),
+    // so the reports of an attempt add up to the size of the file when it stopped.
+    std::vector<std::int64_t> totals;
+    for (const auto& event : recorder->events) {
+        if (event == "started") {
+            totals.push_back(0);
+        } else if (event.rfind("bytes ", 0) == 0 && !totals.empty()) {
+            totals.back() += std::stoll(event.substr(6));
+        }
+    }
+    EXPECT_EQ(totals, (std::vector<std::int64_t>{100000, 200000, 300000}));
 }
 
 TEST_F(Failures, ErrorStatusesFinishWithoutTouchingThePartialFileOrTheDestination) {
@@ -136,6 +145,30 @@ TEST_F(Failures, CancelKeepsThePartialFileAndCallsNothing) {
     EXPECT_EQ(readFile(tempPath), syntheticBytes(0, 50000));
     EXPECT_FALSE(exists(targetPath));
     EXPECT_EQ(HTTPRequestQueue::shared().runningCount(), 0u);
+}
+
+TEST_F(Failures, CancelWhileBytesAreOnTheirWayToTheDiskWritesNothingMore) {
+    constexpr std::uint64_t kSize = 64ULL * 1024 * 1024;
+    auto request = makeRequest(syntheticURL(kSize));
+    request->startAsynchronous();
+    ASSERT_TRUE(runUntil([&] { return sizeOf(tempPath) >= 8ULL * 1024 * 1024; }));
+    const auto eventsBefore = recorder->events;
+    request->clearDelegatesAndCancel();
+    const std::uint64_t kept = sizeOf(tempPath);
+    runUntil([] { return false; }, 0.3);
+    clock->advance(1.0);
+
+    EXPECT_EQ(sizeOf(tempPath), kept) << "no byte is written once the cancel has returned";
+    EXPECT_EQ(recorder->events, eventsBefore);
+    EXPECT_LT(kept, kSize);
+    // The next request asks for the rest from exactly that size and ends byte-exact.
+    recorder = std::make_shared<RecordingDelegate>();
+    auto resumed = makeRequest(syntheticURL(kSize));
+    resumed->startAsynchronous();
+    ASSERT_TRUE(runUntilEnded(60));
+    EXPECT_EQ(rangesSent().back(), "bytes=" + std::to_string(kept) + "-");
+    EXPECT_EQ(sizeOf(targetPath), kSize);
+    EXPECT_EQ(readFile(targetPath), syntheticBytes(0, kSize));
 }
 
 TEST_F(Failures, CancelDuringACallbackStopsTheRest) {

@@ -1,6 +1,6 @@
 #include "Library/HTTPRequest/GzipFileInflater.h"
 #include "Library/HTTPRequest/HTTPUserAgent.h"
-#include "Library/HTTPRequest/PartialFileWriter.h"
+#include "platform/foundation/FileWriter.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -59,7 +59,7 @@ protected:
 TEST_F(FileHelpers, WriterKeepsTheAskedPrefixAndWritesOnFromThere) {
     const std::string path = folder + "/partial";
     write(path, "0123456789");
-    PartialFileWriter writer;
+    platform::FileWriter writer;
     ASSERT_TRUE(writer.open(path, 4));
     ASSERT_TRUE(writer.write("ab"));
     EXPECT_EQ(read(path), "0123ab") << "each chunk is in the file at once";

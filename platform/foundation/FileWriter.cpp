@@ -1,14 +1,16 @@
-#include "Library/HTTPRequest/PartialFileWriter.h"
+#include "platform/foundation/FileWriter.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
 
-PartialFileWriter::~PartialFileWriter() {
+namespace platform {
+
+FileWriter::~FileWriter() {
     close();
 }
 
-bool PartialFileWriter::open(const std::string& path, std::uint64_t keepBytes) {
+bool FileWriter::open(const std::string& path, std::uint64_t keepBytes) {
     close();
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd_ < 0) {
@@ -24,7 +26,7 @@ bool PartialFileWriter::open(const std::string& path, std::uint64_t keepBytes) {
     return true;
 }
 
-bool PartialFileWriter::write(std::string_view bytes) {
+bool FileWriter::write(std::string_view bytes) {
     if (fd_ < 0) {
         lastError_ = EBADF;
         return false;
@@ -43,13 +45,15 @@ bool PartialFileWriter::write(std::string_view bytes) {
     return true;
 }
 
-void PartialFileWriter::close() {
+void FileWriter::close() {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
 }
 
-bool PartialFileWriter::lastErrorWasNoSpace() const {
+bool FileWriter::lastErrorWasNoSpace() const {
     return lastError_ == ENOSPC || lastError_ == EDQUOT;
 }
+
+}  // namespace platform
