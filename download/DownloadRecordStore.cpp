@@ -17,6 +17,7 @@ using platform::Value;
 
 namespace {
 
+constexpr auto kDurability = FileSystem::Durability::Renamed;
 // Every finished file a record read back names has this extension.
 constexpr const char* kRecordTargetExtension = "mp4";
 
@@ -73,7 +74,7 @@ std::string DownloadRecordStore::tempPathFor(const std::string& fileID, const st
 bool DownloadRecordStore::saveRecord(const FileModel& record, const DownloadFolders& folders) {
     if (!record.tempPath() ||
         !platform::PropertyList::writeAtomically(record.recordDictionary(folders.basepath, folders.targetSubPath),
-                                                 recordFilePath(*record.tempPath()))) {
+                                                 recordFilePath(*record.tempPath()), kDurability)) {
         platform::log("write plist fail");
         return false;
     }
@@ -287,7 +288,7 @@ bool DownloadRecordStore::saveFinishedList(const std::vector<std::shared_ptr<Fil
     }
     const std::string path = finishedListPath(folders);
     FileSystem::createDirectories(FileSystem::deletingLastPathComponent(path));
-    if (!platform::PropertyList::writeAtomically(entries, path)) {
+    if (!platform::PropertyList::writeAtomically(entries, path, kDurability)) {
         platform::log("write plist fail");
         return false;
     }
@@ -307,7 +308,7 @@ void DownloadRecordStore::removeFinishedEntry(const FileModel& record, const Dow
     if (found != entries->end()) {
         entries->erase(found);
     }
-    if (!platform::PropertyList::writeAtomically(*entries, path)) {
+    if (!platform::PropertyList::writeAtomically(*entries, path, kDurability)) {
         platform::log("write plist fail");
     }
 }

@@ -22,6 +22,11 @@ struct DownloadFolders {
 // Nothing a person stored is rewritten with less: a record file or finished list that cannot
 // be read is set aside ("<name>.corrupt-<yyyyMMdd-HHmmss>") rather than written over, and every
 // video in a target folder is listed as finished, whatever the finished list says.
+//
+// The files are replaced atomically but not flushed to the disk first: a process killed at any
+// moment leaves the old file or the new one, and what a power cut could still cost them is
+// rebuilt from the videos and partial files themselves at the next launch. So the main thread
+// never waits for the disk while downloads run.
 class DownloadRecordStore {
 public:
     // A record read off the main thread, with the base and target sub-path it names.
