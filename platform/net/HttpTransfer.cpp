@@ -215,6 +215,7 @@ void HttpTransfer::queueData() {
         return;
     }
     undelivered_.fetch_add(body_.size());
+    dataQueued_ = true;
     queue([this, chunk = std::move(body_)](HttpTaskDelegate& delegate) {
         delegate.didReceiveData(chunk);
         // The delivery lambda keeps the transfer alive while its events run.
@@ -262,8 +263,16 @@ void HttpTransfer::complete(int result) {
     dispatch();
 }
 
+void HttpTransfer::dispatchProgress() {
+    if (!request_.bodyFile && body_.empty() && !dataQueued_) {
+        return;
+    }
+    dispatch();
+}
+
 void HttpTransfer::dispatch() {
     queueData();
+    dataQueued_ = false;
     if (events_.empty() || cancelled_.load(std::memory_order_relaxed)) {
         events_.clear();
         return;

@@ -39,6 +39,11 @@ public:
     // Hands the events gathered so far (body bytes included) to the delivery
     // thread in one go, so that a reply costs that thread one wake-up, not three.
     void dispatch();
+    // Network thread, between reads of a transfer still running: hands over what is worth a
+    // wake-up now. A response alone waits for its first body bytes or its end (a short reply
+    // whose headers and body come in two reads then still costs one wake-up), unless its body
+    // goes to a file, whose writer waits for the delivery thread to say where it goes.
+    void dispatchProgress();
     // The transfer ended with `result` (a CURLcode): dispatches its last events.
     void complete(int result);
 
@@ -91,6 +96,7 @@ private:
     std::string body_;
     std::vector<Event> events_;
     bool ended_ = false;  // the last event is queued
+    bool dataQueued_ = false;  // events_ holds body bytes
 };
 
 }  // namespace platform
