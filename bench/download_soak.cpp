@@ -41,8 +41,8 @@ struct Video {
 };
 
 const std::vector<Video> kVideos = {{"soak-a", 48ULL << 20}, {"soak-b", 64ULL << 20}, {"soak-c", 80ULL << 20}};
-constexpr std::uint64_t kRate = 1ULL << 20;  // bytes a second, each video
-constexpr int kFaultPercent = 8;
+constexpr std::uint64_t kRate = 1ULL << 19;  // bytes a second, each video: every kill lands mid-download
+constexpr int kFaultPercent = 12;
 
 std::uintmax_t sizeOf(const fs::path& path) {
     std::error_code error;
@@ -176,7 +176,10 @@ private:
             }
         }
         std::map<std::string, int> faults;
-        for (const auto& request : app.serviceRequests()["requests"]) {
+        int videoRequests = 0;
+        const json requests = app.serviceRequests();
+        for (const auto& request : requests["requests"]) {
+            videoRequests += request.value("path", "").starts_with("/videos/") ? 1 : 0;
             if (request.contains("fault") && request["fault"].is_string()) {
                 ++faults[request["fault"].get<std::string>()];
             }
@@ -184,7 +187,7 @@ private:
         std::printf("download soak: %d kills, seed %u, %d%% of requests faulty, 3 videos at %llu B/s each\n", kills_,
                     seed_, kFaultPercent, static_cast<unsigned long long>(kRate));
         std::printf("  kills survived: %d/%d\n", survived, kills_);
-        std::printf("  faults injected:");
+        std::printf("  video requests: %d; faults injected:", videoRequests);
         for (const auto& [kind, count] : faults) {
             std::printf(" %s %d", kind.c_str(), count);
         }
