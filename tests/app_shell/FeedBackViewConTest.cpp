@@ -43,7 +43,7 @@ TEST_F(FeedBackViewConTest, AnEmptyTextIsNotSentAndTheHintShowsExactlyWhileEmpty
     EXPECT_FALSE(form->tipLabel()->isHidden());
 }
 
-TEST_F(FeedBackViewConTest, LoggedOutTheTextGoesUnchangedWithAnEmptyUserAndAnAcceptedTextClosesTheForm) {
+TEST_F(FeedBackViewConTest, LoggedOutTheTextGoesEncodedWithAnEmptyUserAndAnAcceptedTextClosesTheForm) {
     service.reply("kym8.7", platform::Value{{"result", "0"}});
     type("a&b=c 很好");
     submit();
