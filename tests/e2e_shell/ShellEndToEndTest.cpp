@@ -133,10 +133,13 @@ TEST_F(ShellEndToEnd, APasswordWithReservedCharactersLogsIn) {
         return RunningApp::showsText(s, "退出登录") && RunningApp::showsText(s, "symbols");
     })) << app.screen().dump();
     EXPECT_TRUE(app.waitForLogLine("postStr is: mode=8&userName=symbols&password=******"));
-    bool sent = false;
-    for (const auto& request : app.serviceRequests()["requests"])
-        sent = sent || request.value("body", "") == "mode=8&userName=symbols&password=a%26b%3Dc%2Bd+100%25";
-    EXPECT_TRUE(sent);
+    const json requests = app.serviceRequests();
+    std::vector<std::string> logins;
+    for (const auto& request : requests["requests"]) {
+        const std::string body = request.value("body", "");
+        if (body.rfind("mode=8", 0) == 0) logins.push_back(body);
+    }
+    EXPECT_EQ(logins, std::vector<std::string>{"mode=8&userName=symbols&password=a%26b%3Dc%2Bd+100%25"});
 }
 
 TEST_F(ShellEndToEnd, LoggingOutAndRestartingStartsLoggedOut) {
