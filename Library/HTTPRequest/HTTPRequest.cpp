@@ -46,9 +46,22 @@ std::string originOf(const std::string& url) {
     return origin.size() > hostStart ? origin : std::string();
 }
 
-// The address a "Location" names, seen from the address that answered with it.
+// True when `url` starts with a scheme ("file:", "ftp:", "http:"): it names its own place
+// and is never read as a path on the server that sent it.
+bool hasScheme(std::string_view url) {
+    const auto colon = url.find(':');
+    if (colon == std::string_view::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(url[0]))) {
+        return false;
+    }
+    return std::all_of(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    });
+}
+
+// The address a "Location" names, seen from the address that answered with it. An
+// address of another scheme stays as it is, so the transfer refuses it.
 std::string resolveLocation(const std::string& base, const std::string& location) {
-    if (!originOf(location).empty()) {
+    if (!originOf(location).empty() || hasScheme(location)) {
         return location;
     }
     const std::string origin = originOf(base);

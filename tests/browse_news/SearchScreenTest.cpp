@@ -129,7 +129,7 @@ TEST_F(SearchScreenTest, TextWithSpacesIsStoredAndSentAsTyped) {
     EXPECT_EQ(shown->searchId(), "");
     EXPECT_TRUE(shown->hidesBottomBarWhenPushed());
     ASSERT_TRUE(waitForRequests("mode=7", 1));
-    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey= 税务 &nowPage=1&pageSize=10");
+    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=+%E7%A8%8E%E5%8A%A1+&nowPage=1&pageSize=10");
 }
 
 TEST_F(SearchScreenTest, SearchingAgainMovesTheTextToTheTopInsteadOfRepeatingIt) {
@@ -183,7 +183,7 @@ TEST_F(SearchScreenTest, TappingAHistoryRowMovesItUpAndSearchesItWithoutCategory
     EXPECT_EQ(shown->keyWords(), "审计");
     EXPECT_EQ(shown->searchId(), "");
     ASSERT_TRUE(waitForRequests("mode=7", 1));
-    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=审计&nowPage=1&pageSize=10");
+    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=%E5%AE%A1%E8%AE%A1&nowPage=1&pageSize=10");
 }
 
 TEST_F(SearchScreenTest, ClearingTheHistoryRemovesTheRowsAndTheFooter) {
@@ -299,7 +299,7 @@ TEST_F(SearchScreenTest, ACategoryKeyOpensResultsWithItsSearchIdAndIsNotRemember
     EXPECT_EQ(shown->searchTitle(), "增值税");
     EXPECT_TRUE(shown->hidesBottomBarWhenPushed());
     ASSERT_TRUE(waitForRequests("mode=7", 1));
-    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=增值税&searchId=5&nowPage=1&pageSize=10");
+    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=%E5%A2%9E%E5%80%BC%E7%A8%8E&searchId=5&nowPage=1&pageSize=10");
     EXPECT_FALSE(FileManagerUtil::getHistorySearchArray().has_value());
 }
 

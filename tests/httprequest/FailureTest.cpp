@@ -2,8 +2,11 @@
 
 #include "Library/HTTPRequest/HTTPRequestQueue.h"
 
+#include <httplib.h>
+
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace qelvo::test {
 namespace {
@@ -127,6 +130,36 @@ TEST_F(Failures, RedirectLoopFailsWithCode9) {
     ASSERT_TRUE(runUntilEnded());
     EXPECT_EQ(recorder->failureCode, 9);
     EXPECT_EQ(requestsSent().size(), 6u);
+}
+
+// A video address comes from a web page: a file address, or a redirect to one, fails as a
+// bad address and nothing of the machine lands in the download.
+TEST_F(Failures, AFileAddressOrARedirectToOneFailsWithCode5AndWritesNothing) {
+    const std::string secret = folder + "-secret";
+    writeFile(secret, "root:x:0:0 secret bytes");
+    httplib::Server redirector;
+    redirector.set_keep_alive_max_count(1);  // no kept connection holds stop() up
+    redirector.Get("/video.mp4", [&](const httplib::Request&, httplib::Response& res) {
+        res.status = 302;
+        res.set_header("Location", "file://" + secret);
+    });
+    const int port = redirector.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { redirector.listen_after_bind(); });
+
+    for (const std::string& url :
+         {"file://" + secret, "http://127.0.0.1:" + std::to_string(port) + "/video.mp4"}) {
+        recorder = std::make_shared<RecordingDelegate>();
+        auto request = makeRequest(url);
+        request->startAsynchronous();
+        ASSERT_TRUE(runUntilEnded()) << url;
+        EXPECT_EQ(recorder->failed, 1) << url;
+        EXPECT_EQ(recorder->failureCode, 5) << url;
+        EXPECT_FALSE(exists(targetPath)) << url;
+        EXPECT_EQ(readFile(tempPath).find("secret"), std::string::npos) << url;
+    }
+    redirector.stop();
+    serving.join();
+    std::filesystem::remove(secret);
 }
 
 TEST_F(Failures, CancelKeepsThePartialFileAndCallsNothing) {
