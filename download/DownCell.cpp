@@ -1,11 +1,11 @@
 #include "download/DownCell.h"
 
 #include "download/FileModel.h"
+#include "platform/foundation/Json.h"
 #include "storage/CommonHelper.h"
 
 #include <fmt/format.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -13,11 +13,11 @@ namespace {
 // The leading number of a text, as the platform's integerValue and floatValue read
 // it: "100.00MB" is 100 and 100.0, "0.80MB" is 0 and 0.8, text without a number is 0.
 long long leadingInteger(const std::string& text) {
-    return std::strtoll(text.c_str(), nullptr, 10);
+    return platform::Json::longLongValue(text);
 }
 
 float leadingNumber(const std::string& text) {
-    return std::strtof(text.c_str(), nullptr);
+    return static_cast<float>(platform::Json::doubleValue(text));
 }
 
 platform::Value sizeValue(const FileModel::Text& size) {

@@ -1,14 +1,8 @@
 #include "service/ServiceEndpoint.h"
 
-#include <cstdlib>
-#include <mutex>
+#include "platform/foundation/Environment.h"
 
 namespace {
-
-std::mutex& hostMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
 
 std::string& configuredHost() {
     static std::string host;
@@ -18,21 +12,13 @@ std::string& configuredHost() {
 }  // namespace
 
 std::string ServiceEndpoint::host() {
-    {
-        std::lock_guard lock(hostMutex());
-        if (!configuredHost().empty()) {
-            return configuredHost();
-        }
+    if (!configuredHost().empty()) {
+        return configuredHost();
     }
-    const char* fromEnvironment = std::getenv(kHostEnvironmentVariable);
-    if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
-        return fromEnvironment;
-    }
-    return kDefaultHost;
+    return platform::Environment::value(kHostEnvironmentVariable).value_or(kDefaultHost);
 }
 
 void ServiceEndpoint::setHost(const std::string& host) {
-    std::lock_guard lock(hostMutex());
     configuredHost() = host;
 }
 

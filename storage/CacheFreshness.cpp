@@ -7,8 +7,6 @@
 #include "platform/foundation/UserDefaults.h"
 #include "storage/FileManagerUtil.h"
 
-#include <chrono>
-
 std::optional<double> CacheFreshness::secondsSinceRefresh(const std::string& key) {
     const auto stored = platform::UserDefaults::standard().stringForKey(key);
     if (!stored) {
@@ -19,7 +17,7 @@ std::optional<double> CacheFreshness::secondsSinceRefresh(const std::string& key
         return std::nullopt;
     }
     const auto now = platform::RunLoop::main().clock().wallNow();
-    return std::chrono::duration<double>(now - *moment).count();
+    return platform::Clock::secondsBetween(*moment, now);
 }
 
 bool CacheFreshness::needsRefresh(const std::string& key) {

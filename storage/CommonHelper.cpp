@@ -10,9 +10,7 @@
 #include <fmt/format.h>
 
 #include <cfloat>
-#include <chrono>
 #include <cmath>
-#include <ctime>
 
 namespace {
 
@@ -46,19 +44,6 @@ std::string createdFolder(const std::string& path) {
         FileSystem::createDirectories(path);
     }
     return path;
-}
-
-// A date as "%@" prints it: UTC with the zone offset.
-std::string dateDescription(const std::optional<CommonHelper::Date>& date) {
-    if (!date) {
-        return "(null)";
-    }
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(*date);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[40] = {};
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S +0000", &utc);
-    return text;
 }
 
 std::optional<FileSystem::SpaceInfo> documentsVolume() {
@@ -131,7 +116,7 @@ double CommonHelper::getProgress(float totalSize, float currentSize) {
 
 std::optional<CommonHelper::Date> CommonHelper::makeDate(const std::string& text) {
     const auto date = platform::DateFormatter(kDownloadTimeFormat).dateFromString(text);
-    platform::log(dateDescription(date));
+    platform::log(platform::DateFormatter::description(date));
     return date;
 }
 

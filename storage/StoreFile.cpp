@@ -1,24 +1,16 @@
 #include "storage/StoreFile.h"
 
+#include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 
-#include <chrono>
-#include <ctime>
-
 namespace {
 
 // Local time of the main clock as yyyyMMdd-HHmmss, for the names of kept files.
 std::string stampNow() {
-    const auto now = platform::RunLoop::main().clock().wallNow();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32] = {};
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return text;
+    return platform::DateFormatter("yyyyMMdd-HHmmss").stringFromDate(platform::RunLoop::main().clock().wallNow());
 }
 
 }  // namespace

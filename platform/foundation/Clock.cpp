@@ -6,6 +6,14 @@
 
 namespace platform {
 
+double Clock::secondsBetween(Date from, Date to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+Clock::Date Clock::dateAdding(Date date, double seconds) {
+    return date + std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(seconds));
+}
+
 ManualClock::ManualClock(Date wallStart) : wallStart_(wallStart), base_(std::chrono::steady_clock::now()) {}
 
 Clock::TimePoint ManualClock::now() const {

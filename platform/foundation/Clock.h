@@ -15,6 +15,11 @@ public:
     using Date = std::chrono::system_clock::time_point;
 
     virtual ~Clock() = default;
+    // Seconds from `from` to `to` (negative when `to` is earlier).
+    static double secondsBetween(Date from, Date to);
+    // The date `seconds` after `date` (before it when negative).
+    static Date dateAdding(Date date, double seconds);
+
     virtual TimePoint now() const = 0;
     virtual Date wallNow() const = 0;
     // True when time only moves by advance(): the run loop then never waits for it.

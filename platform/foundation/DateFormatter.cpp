@@ -50,6 +50,18 @@ bool readNumber(const std::string& text, std::size_t& pos, std::size_t maxDigits
 
 DateFormatter::DateFormatter(std::string pattern) : pattern_(std::move(pattern)) {}
 
+std::string DateFormatter::description(const std::optional<Date>& date) {
+    if (!date) {
+        return "(null)";
+    }
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(*date);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[40] = {};
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S +0000", &utc);
+    return text;
+}
+
 std::string DateFormatter::stringFromDate(Date date) const {
     const std::time_t seconds =
         std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(date));

@@ -17,6 +17,9 @@ public:
     explicit DateFormatter(std::string pattern);
 
     std::string stringFromDate(Date date) const;
+    // How the platform prints a date in a log line ("%@"): UTC with the zone offset,
+    // "2024-01-01 08:00:00 +0000"; "(null)" when there is none.
+    static std::string description(const std::optional<Date>& date);
     // Absent unless the whole text matches the pattern and names a real moment.
     std::optional<Date> dateFromString(const std::string& text) const;
     const std::string& pattern() const { return pattern_; }
