@@ -16,7 +16,7 @@ public:
 
     // "result" is the string "0".
     static bool isSuccess(const platform::Value& reply);
-    // "message" as text; empty when absent.
+    // "message" when it is a text; empty when absent or of another kind.
     static std::string message(const platform::Value& reply);
 
     // "nowPage" read as an integer (0 when absent).
