@@ -1,5 +1,6 @@
 #include "download/FilesDownManage.h"
 
+#include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "components/Toast.h"
 #include "netutil/ALNetwork.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -55,32 +56,6 @@ std::string urlPathExtension(const std::string& url) {
         path = slash == std::string::npos ? std::string() : path.substr(slash);
     }
     return FileSystem::pathExtension(FileSystem::lastPathComponent(path));
-}
-
-std::optional<std::string> headerValue(const HTTPHeaders& headers, std::string_view name) {
-    for (const auto& [key, value] : headers) {
-        if (key.size() == name.size() && std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            })) {
-            return value;
-        }
-    }
-    return std::nullopt;
-}
-
-// The validator "If-Range" can compare: a strong ETag, else Last-Modified. A weak ETag
-// never matches in "If-Range", so it only serves when nothing else is offered: the
-// download then starts again rather than risk joining different contents.
-FileModel::Text validatorOf(const HTTPHeaders& headers) {
-    auto etag = headerValue(headers, "ETag");
-    if (etag && !etag->starts_with("W/")) {
-        return etag;
-    }
-    if (auto modified = headerValue(headers, "Last-Modified")) {
-        return modified;
-    }
-    return etag;
 }
 
 void removeLogged(const std::string& path) {
@@ -541,12 +516,12 @@ void FilesDownManage::didReceiveResponseHeaders(HTTPRequest& request, const HTTP
         return;
     }
     record->setIsFirstReceived(true);
-    if (headerValue(headers, "Content-Range")) {
+    if (HTTPResponseHeaders::headerValue(headers, "Content-Range")) {
         return;  // a resumed response: the stored size and validator still hold
     }
-    const auto length = headerValue(headers, "Content-Length");
+    const auto length = HTTPResponseHeaders::headerValue(headers, "Content-Length");
     record->setFileSize(std::to_string(length ? Json::longLongValue(*length) : 0LL));
-    record->setFileValidator(validatorOf(headers));
+    record->setFileValidator(HTTPResponseHeaders::validatorOf(headers));
     saveDownloadFile(*record);
 }
 

@@ -3,6 +3,7 @@
 #include "Library/HTTPRequest/GzipFileInflater.h"
 #include "Library/HTTPRequest/HTTPRequestConnection.h"
 #include "Library/HTTPRequest/HTTPRequestQueue.h"
+#include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "Library/HTTPRequest/HTTPUserAgent.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
@@ -31,37 +32,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 bool isRedirectStatus(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307;
-}
-
-std::optional<std::uint64_t> parseNumber(std::string_view text) {
-    std::uint64_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [next, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || next != end || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// "bytes S-E/T" (or "bytes */T"): S, or nothing when the text is not of that form or names no start.
-std::optional<std::uint64_t> contentRangeStart(std::string_view value) {
-    if (value.substr(0, 6) != "bytes ") {
-        return std::nullopt;
-    }
-    value.remove_prefix(6);
-    const auto dash = value.find('-');
-    if (dash == std::string_view::npos) {
-        return std::nullopt;
-    }
-    return parseNumber(value.substr(0, dash));
-}
-
-// The T of "bytes */T".
-std::optional<std::uint64_t> unsatisfiedRangeTotal(std::string_view value) {
-    if (value.substr(0, 8) != "bytes */") {
-        return std::nullopt;
-    }
-    return parseNumber(value.substr(8));
 }
 
 // scheme://authority of an absolute http(s) address, or "" when it is not one.
@@ -399,13 +369,13 @@ bool HTTPRequest::prepareBody(const platform::HttpResponse& response) {
     if (response.status == 206 && range != nullptr) {
         // Bytes are only ever placed where they belong: a range that starts inside the partial
         // file cuts it there; one that starts past its end cannot be joined to it.
-        std::optional<std::uint64_t> start = contentRangeStart(*range);
+        std::optional<std::uint64_t> start = HTTPResponseHeaders::contentRangeStart(*range);
         if (!start || *start > (sentRange_ ? partialSize_ : 0)) {
             return restartFromFirstByte();
         }
         keep = *start;
     } else if (sentRange_ && response.status == 416) {
-        if (range != nullptr && unsatisfiedRangeTotal(*range) == partialSize_) {
+        if (range != nullptr && HTTPResponseHeaders::unsatisfiedRangeTotal(*range) == partialSize_) {
             // The partial file already holds the whole file: it only needs moving into place.
             bodyTarget_ = BodyTarget::Discard;
             accurateProgress_ = true;
