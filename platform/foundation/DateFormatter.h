@@ -17,7 +17,8 @@ public:
     explicit DateFormatter(std::string pattern);
 
     std::string stringFromDate(Date date) const;
-    // Absent unless the whole text matches the pattern and names a real moment.
+    // Absent unless the whole text matches the pattern and names a real moment that a
+    // Date can hold (years 1678 to 2261).
     std::optional<Date> dateFromString(const std::string& text) const;
     const std::string& pattern() const { return pattern_; }
 
