@@ -1,5 +1,6 @@
 #include "download/FileModel.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -18,6 +19,16 @@ platform::Value dictionaryOf(std::initializer_list<Entry> entries) {
 }
 
 }  // namespace
+
+bool FileModel::isSafeFileID(std::string_view fileID) {
+    if (fileID.empty() || fileID == "." || fileID == "..") {
+        return false;
+    }
+    return std::none_of(fileID.begin(), fileID.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '/' || c == '\\' || byte < 0x20 || byte == 0x7f;
+    });
+}
 
 platform::Value FileModel::recordDictionary(const std::string& basePath,
                                             const std::string& targetSubPath) const {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 // One video download: what it is, where its files lie and what state it is in.
@@ -14,6 +15,10 @@ public:
     using Text = std::optional<std::string>;
 
     FileModel() = default;
+
+    // Whether a file identifier may name files: not empty, no "/" or "\", not "." or "..", no
+    // control characters.
+    static bool isSafeFileID(std::string_view fileID);
 
     // Display name of the video (the course title given when it was added).
     const Text& fileByName() const { return _fileByName; }

@@ -1,7 +1,8 @@
 #include "download/FilesDownManage.h"
 
-#include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "components/Toast.h"
+#include "download/DownloadRecordStore.h"
+#include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "netutil/ALNetwork.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileSystem.h"
@@ -23,9 +24,10 @@ using platform::Value;
 
 namespace {
 
-constexpr int kStatusForbidden = 403;
-constexpr int kStatusNotFound = 404;
 constexpr int kErrorCancelled = 4;
+// The extension of the finished file when the video's address has none: the one a record read
+// back at the next launch names, so the video is known by the same file before and after.
+constexpr const char* kDefaultVideoExtension = "mp4";
 
 std::mutex& sharedMutex() {
     static std::mutex mutex;
@@ -62,10 +64,6 @@ void removeLogged(const std::string& path) {
     if (FileSystem::exists(path) && !FileSystem::remove(path)) {
         platform::logf("{}", "Failed to delete file at path '" + path + "'");
     }
-}
-
-std::string recordFilePath(const std::string& tempPath) {
-    return tempPath + ".plist";
 }
 
 }  // namespace
@@ -129,13 +127,11 @@ FilesDownManage::FilesDownManage(std::string basepath, std::vector<std::string> 
 FilesDownManage::~FilesDownManage() = default;
 
 bool FilesDownManage::isSafeFileID(std::string_view fileID) {
-    if (fileID.empty() || fileID == "." || fileID == "..") {
-        return false;
-    }
-    return std::none_of(fileID.begin(), fileID.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return c == '/' || c == '\\' || byte < 0x20 || byte == 0x7f;
-    });
+    return FileModel::isSafeFileID(fileID);
+}
+
+DownloadFolders FilesDownManage::folders() const {
+    return {basepath_, targetSubPath_, targetPathArray_};
 }
 
 int FilesDownManage::maxRequestCount() {
@@ -232,13 +228,11 @@ void FilesDownManage::downFileUrl(const std::string& url, const std::string& fil
     record->setFileByName(byName);
     record->setTime(CommonHelper::dateToString(platform::RunLoop::main().clock().wallNow()));
     record->setFileType(urlPathExtension(url));
-    const std::string targetPath =
-        FileSystem::appendingPathComponent(CommonHelper::getTargetPathWithBasepath(basepath_, targetSubPath_),
-                                           fileID + "." + *record->fileType());
+    const std::string extension = record->fileType()->empty() ? kDefaultVideoExtension : *record->fileType();
+    const std::string targetPath = DownloadRecordStore::targetPathFor(fileID, extension, folders());
     record->setTargetPath(targetPath);
     platform::logf("targetPath is: {}", targetPath);
-    record->setTempPath(
-        FileSystem::appendingPathComponent(CommonHelper::getTempFolderPathWithBasepath(basepath_), fileID));
+    record->setTempPath(DownloadRecordStore::tempPathFor(fileID, basepath_));
     record->setIsDownloading(false);
     record->setWillDownloading(true);
     record->setError(false);
@@ -249,7 +243,7 @@ void FilesDownManage::downFileUrl(const std::string& url, const std::string& fil
         Toast::showToastWithText(kToastAlreadyDownloaded);
         return;
     }
-    const std::string recordPath = recordFilePath(*record->tempPath());
+    const std::string recordPath = DownloadRecordStore::recordFilePath(*record->tempPath());
     platform::logf("tempFilePath is: {}", recordPath);
     if (FileSystem::exists(recordPath)) {
         Toast::showToastWithText(kToastAlreadyListed);
@@ -435,7 +429,7 @@ void FilesDownManage::deleteRequest(HTTPRequest& request) {
     if (const auto owner = recordOf(request)) {
         if (owner->tempPath()) {
             removeLogged(*owner->tempPath());
-            removeLogged(recordFilePath(*owner->tempPath()));
+            removeLogged(DownloadRecordStore::recordFilePath(*owner->tempPath()));
         }
         const auto found = std::find_if(filelist_.begin(), filelist_.end(), [&](const auto& record) {
             return record->fileName() == owner->fileName();
@@ -482,7 +476,7 @@ void FilesDownManage::clearAllRquests() {
         const auto owner = recordOf(*request);
         if (owner && owner->tempPath()) {
             removeLogged(*owner->tempPath());
-            removeLogged(recordFilePath(*owner->tempPath()));
+            removeLogged(DownloadRecordStore::recordFilePath(*owner->tempPath()));
         }
     }
     downinglist_.clear();
@@ -516,20 +510,31 @@ void FilesDownManage::didReceiveResponseHeaders(HTTPRequest& request, const HTTP
         return;
     }
     record->setIsFirstReceived(true);
-    if (HTTPResponseHeaders::headerValue(headers, "Content-Range")) {
-        return;  // a resumed response: the stored size and validator still hold
+    // A redirect or an error page says nothing about the video: sizes and validators come only
+    // from the response that carries its bytes.
+    if (!request.responseHoldsFile()) {
+        return;
     }
-    const auto length = HTTPResponseHeaders::headerValue(headers, "Content-Length");
+    if (const auto range = HTTPResponseHeaders::find(headers, "Content-Range")) {
+        // A resumed response keeps the stored validator; the size it names is the video's.
+        const auto parsed = HTTPResponseHeaders::parseContentRange(*range);
+        const auto total = parsed ? parsed->total : std::nullopt;
+        if (total && record->fileSize() != std::to_string(*total)) {
+            record->setFileSize(std::to_string(*total));
+            saveDownloadFile(*record);
+        }
+        return;
+    }
+    const auto length = HTTPResponseHeaders::find(headers, "Content-Length");
     record->setFileSize(std::to_string(length ? Json::longLongValue(*length) : 0LL));
-    record->setFileValidator(HTTPResponseHeaders::validatorOf(headers));
+    record->setFileValidator(HTTPResponseHeaders::validator(headers));
     saveDownloadFile(*record);
 }
 
 void FilesDownManage::didReceiveBytes(HTTPRequest& request, std::int64_t bytes) {
     platform::logf("下载数据: {}", bytes);
     const auto record = recordOf(request);
-    const int status = request.responseStatusCode();
-    if (record && status != kStatusNotFound && status != kStatusForbidden) {
+    if (record && request.responseHoldsFile()) {
         if (record->isFirstReceived()) {
             record->setIsFirstReceived(false);
             record->setFileReceivedSize(std::to_string(bytes));
@@ -550,28 +555,27 @@ void FilesDownManage::requestFinished(HTTPRequest& request) {
     if (!record) {
         return;
     }
-    if (status == kStatusNotFound || status == kStatusForbidden) {
+    if (!request.responseHoldsFile()) {
+        // An error page is no video: the download failed, its partial file stays for the next
+        // attempt, and nothing was moved into place.
         if (request.isExecuting()) {
             request.clearDelegatesAndCancel();
         }
         markFailed(record);
-        // The error page took the finished file's place.
-        if (record->targetPath() && FileSystem::exists(*record->targetPath()) &&
-            !FileSystem::remove(*record->targetPath())) {
-            platform::logf("删除文件出错:{}",
-                           "Failed to delete file at path '" + *record->targetPath() + "'");
-        }
         startLoad();
         tellUpdate(request);
         return;
     }
     finishedlist_.push_back(record);
-    if (record->tempPath()) {
-        removeLogged(recordFilePath(*record->tempPath()));
+    // The finished list is written before the record goes, so a process ended between the two
+    // still finds the video listed; when the list cannot be written the record stays, and the
+    // next launch lists the video from it.
+    const bool listed = DownloadRecordStore::saveFinishedList(finishedlist_, folders());
+    if (listed && record->tempPath()) {
+        removeLogged(DownloadRecordStore::recordFilePath(*record->tempPath()));
     }
     std::erase(filelist_, record);
     std::erase_if(downinglist_, [&](const auto& listed) { return listed.get() == &request; });
-    saveFinishedFile();
     startLoad();
     if (const auto delegate = downloadDelegate()) {
         delegate->finishedDownload(request);
@@ -579,7 +583,8 @@ void FilesDownManage::requestFinished(HTTPRequest& request) {
 }
 
 void FilesDownManage::requestFailed(HTTPRequest& request) {
-    const auto& error = request.error();
+    // A copy: the cancel below may replace the request's error.
+    const std::optional<HTTPRequestError> error = request.error();
     if (error && error->code == kErrorCancelled) {
         return;
     }
@@ -589,21 +594,21 @@ void FilesDownManage::requestFailed(HTTPRequest& request) {
     if (const auto record = recordOf(request)) {
         markFailed(record);
     }
+    if (error && error->diskFull) {
+        // The partial file keeps every byte written; a resume once space is freed goes on from it.
+        Toast::showToastWithText(kToastNoDiskSpace);
+    }
     tellUpdate(request);
 }
 
 // ---- record files and the finished list
 
 void FilesDownManage::saveDownloadFile(const FileModel& record) {
-    if (!record.tempPath() ||
-        !platform::PropertyList::writeAtomically(record.recordDictionary(basepath_, targetSubPath_),
-                                                 recordFilePath(*record.tempPath()))) {
-        platform::log("write plist fail");
-    }
+    DownloadRecordStore::saveRecord(record, folders());
 }
 
 std::shared_ptr<FileModel> FilesDownManage::getTempfile(const std::string& path) {
-    auto loaded = readRecordFile(path, basepath_, targetSubPath_);
+    auto loaded = DownloadRecordStore::readRecordFile(path, folders());
     if (!loaded) {
         return nullptr;
     }
@@ -617,50 +622,26 @@ void FilesDownManage::loadTempfiles() {
     const std::uint64_t generation = ++loadGeneration_;
     std::weak_ptr<FilesDownManage> weak = weak_from_this();
     // Only the reading happens off the main thread; the records reach the lists there.
-    platform::DispatchQueue::global().async(
-        [weak, generation, basepath = basepath_, targetSubPath = targetSubPath_] {
-            const std::string folder = CommonHelper::getTempFolderPathWithBasepath(basepath);
-            std::vector<LoadedRecord> loaded;
-            const auto names = FileSystem::list(folder);
-            if (!names) {
-                platform::logf("{}", "Failed to list the folder at path '" + folder + "'");
+    platform::DispatchQueue::global().async([weak, generation, folders = folders()] {
+        auto contents = DownloadRecordStore::readTempFolder(folders);
+        platform::RunLoop::main().post([weak, generation, contents = std::move(contents)]() mutable {
+            const auto self = weak.lock();
+            if (self && self->loadGeneration_ == generation) {
+                self->takeLoadedRecords(std::move(contents));
             }
-            for (const auto& name : names.value_or(std::vector<std::string>{})) {
-                if (FileSystem::pathExtension(name) != "plist") {
-                    continue;
-                }
-                if (auto record = readRecordFile(FileSystem::appendingPathComponent(folder, name), basepath,
-                                                 targetSubPath)) {
-                    loaded.push_back(std::move(*record));
-                }
-            }
-            std::vector<std::shared_ptr<FileModel>> records;
-            records.reserve(loaded.size());
-            for (const auto& item : loaded) {
-                records.push_back(item.record);
-            }
-            const auto sorted = sortbyTime(records);
-            std::vector<LoadedRecord> ordered;
-            ordered.reserve(loaded.size());
-            for (const auto& record : sorted) {
-                ordered.push_back(*std::find_if(loaded.begin(), loaded.end(),
-                                                [&](const auto& item) { return item.record == record; }));
-            }
-            platform::RunLoop::main().post([weak, generation, ordered = std::move(ordered)]() mutable {
-                const auto self = weak.lock();
-                if (self && self->loadGeneration_ == generation) {
-                    self->takeLoadedRecords(std::move(ordered));
-                }
-            });
         });
+    });
 }
 
-void FilesDownManage::takeLoadedRecords(std::vector<LoadedRecord> loaded) {
+void FilesDownManage::takeLoadedRecords(DownloadRecordStore::TempFolderContents contents) {
+    // A record that cannot be read is set aside, so adding its video again is not refused for
+    // good; its partial file is resumed by that add, or deleted with it.
+    DownloadRecordStore::setAside(contents.unreadable);
     std::vector<std::shared_ptr<FileModel>> taken;
-    for (auto& item : loaded) {
-        // Deleted meanwhile, or already known: the main thread's view wins.
-        if (!FileSystem::exists(recordFilePath(*item.record->tempPath())) ||
-            firstRecordNamed(item.record->fileName())) {
+    for (auto& item : contents.records) {
+        // Deleted meanwhile, already known, or finished: the main thread's view wins.
+        if (!FileSystem::exists(DownloadRecordStore::recordFilePath(*item.record->tempPath())) ||
+            firstRecordNamed(item.record->fileName()) || FileSystem::exists(*item.record->targetPath())) {
             continue;
         }
         basepath_ = item.basepath;
@@ -674,102 +655,16 @@ void FilesDownManage::takeLoadedRecords(std::vector<LoadedRecord> loaded) {
 }
 
 std::string FilesDownManage::finishedListPath() const {
-    const std::string folder = FileSystem::appendingPathComponent(CommonHelper::getDocumentPath(), basepath_);
-    return FileSystem::appendingPathComponent(folder, kFinishedListFileName);
+    return DownloadRecordStore::finishedListPath(folders());
 }
 
 void FilesDownManage::loadFinishedfiles() {
-    const std::string path = finishedListPath();
-    platform::logf("plistPath is: {}", path);
-    if (!FileSystem::exists(path)) {
-        return;
-    }
-    const auto entries = platform::PropertyList::read(path);
-    if (!entries || !entries->is_array()) {
-        platform::logf("{}", "Failed to read the finished list at path '" + path + "'");
-        return;
-    }
-    for (const auto& entry : *entries) {
-        if (!entry.is_object()) {
-            continue;
-        }
-        auto record = std::make_shared<FileModel>();
-        record->setFileName(Json::stringForKey(entry, "filename"));
-        record->setFileType(FileSystem::pathExtension(record->fileName().value_or("")));
-        record->setFileSize(Json::stringForKey(entry, "filesize"));
-        record->setTime(Json::stringForKey(entry, "time"));
-        record->setFileByName(Json::stringForKey(entry, "byname"));
-        if (const auto stored = Json::stringForKey(entry, "filepath")) {
-            record->setTargetPath(finishedTargetPath(*stored));
-        }
-        finishedlist_.push_back(record);
-    }
-}
-
-std::optional<std::string> FilesDownManage::finishedTargetPath(const std::string& storedPath) const {
-    static constexpr std::string_view kDocuments = "Documents";
-    const std::string documents = CommonHelper::getDocumentPath();
-    const auto first = storedPath.find(kDocuments);
-    const auto last = storedPath.rfind(kDocuments);
-    if (first != std::string::npos && first == last) {
-        // The container may have moved since the path was stored.
-        return documents + storedPath.substr(first + kDocuments.size());
-    }
-    if (last != std::string::npos) {
-        const std::string moved = documents + storedPath.substr(last + kDocuments.size());
-        if (FileSystem::exists(moved)) {
-            return moved;
-        }
-    }
-    // A path from elsewhere: the file is still usable when it lies in one of the
-    // current target folders under its own name.
-    const std::string name = FileSystem::lastPathComponent(storedPath);
-    if (!isSafeFileID(name)) {
-        return std::nullopt;
-    }
-    std::vector<std::string> folders;
-    for (const auto& target : targetPathArray_) {
-        folders.push_back(FileSystem::appendingPathComponent(documents, target));
-    }
-    folders.push_back(FileSystem::appendingPathComponent(
-        FileSystem::appendingPathComponent(documents, basepath_), targetSubPath_));
-    for (const auto& folder : folders) {
-        const std::string candidate = FileSystem::appendingPathComponent(folder, name);
-        if (FileSystem::exists(candidate)) {
-            return candidate;
-        }
-    }
-    return std::nullopt;
+    auto records = DownloadRecordStore::loadFinishedList(folders());
+    finishedlist_.insert(finishedlist_.end(), records.begin(), records.end());
 }
 
 void FilesDownManage::saveFinishedFile() {
-    Value entries = Value::array();
-    for (const auto& record : finishedlist_) {
-        entries.push_back(record->finishedEntryDictionary());
-    }
-    const std::string path = finishedListPath();
-    FileSystem::createDirectories(FileSystem::deletingLastPathComponent(path));
-    if (!platform::PropertyList::writeAtomically(entries, path)) {
-        platform::log("write plist fail");
-    }
-}
-
-void FilesDownManage::removeFinishedEntry(const FileModel& record) {
-    const std::string path = finishedListPath();
-    platform::logf("plistPath is: {}", path);
-    auto entries = platform::PropertyList::read(path);
-    if (!entries || !entries->is_array()) {
-        return;
-    }
-    const auto found = std::find_if(entries->begin(), entries->end(), [&](const Value& entry) {
-        return entry.is_object() && Json::stringForKey(entry, "filename") == record.fileName();
-    });
-    if (found != entries->end()) {
-        entries->erase(found);
-    }
-    if (!platform::PropertyList::writeAtomically(*entries, path)) {
-        platform::log("write plist fail");
-    }
+    DownloadRecordStore::saveFinishedList(finishedlist_, folders());
 }
 
 void FilesDownManage::deleteFinishFile(const std::shared_ptr<FileModel>& given) {
@@ -784,7 +679,7 @@ void FilesDownManage::deleteFinishFile(const std::shared_ptr<FileModel>& given) 
         !FileSystem::remove(*record->targetPath())) {
         platform::log("删除视频失败");
     }
-    removeFinishedEntry(*record);
+    DownloadRecordStore::removeFinishedEntry(*record, folders());
 }
 
 void FilesDownManage::clearAllFinished() {
@@ -795,71 +690,12 @@ void FilesDownManage::clearAllFinished() {
             !FileSystem::remove(*record->targetPath())) {
             platform::log("删除视频失败");
         }
-        removeFinishedEntry(*record);
+        DownloadRecordStore::removeFinishedEntry(*record, folders());
     }
     finishedlist_.clear();
 }
 
 std::vector<std::shared_ptr<FileModel>> FilesDownManage::sortbyTime(
     const std::vector<std::shared_ptr<FileModel>>& records) {
-    struct Keyed {
-        std::shared_ptr<FileModel> record;
-        std::optional<CommonHelper::Date> date;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(records.size());
-    for (const auto& record : records) {
-        keyed.push_back({record, CommonHelper::makeDate(record->time().value_or(""))});
-    }
-    // Insertion sort: a time that cannot be read compares equal to every other, which
-    // is no strict weak ordering, so the standard sorts may not be used. Stable, and
-    // download lists are short.
-    for (std::size_t index = 1; index < keyed.size(); ++index) {
-        std::size_t place = index;
-        while (place > 0 && keyed[index].date && keyed[place - 1].date &&
-               *keyed[index].date < *keyed[place - 1].date) {
-            --place;
-        }
-        std::rotate(keyed.begin() + static_cast<std::ptrdiff_t>(place),
-                    keyed.begin() + static_cast<std::ptrdiff_t>(index),
-                    keyed.begin() + static_cast<std::ptrdiff_t>(index) + 1);
-    }
-    std::vector<std::shared_ptr<FileModel>> sorted;
-    sorted.reserve(keyed.size());
-    for (auto& item : keyed) {
-        sorted.push_back(std::move(item.record));
-    }
-    return sorted;
-}
-
-std::optional<FilesDownManage::LoadedRecord> FilesDownManage::readRecordFile(
-    const std::string& path, const std::string& basepath, const std::string& targetSubPath) {
-    const auto dict = platform::PropertyList::read(path);
-    if (!dict || !dict->is_object()) {
-        platform::logf("{}", "Skipping unreadable download record at path '" + path + "'");
-        return std::nullopt;
-    }
-    const auto fileName = Json::stringForKey(*dict, "filename");
-    if (!fileName || !isSafeFileID(*fileName)) {
-        platform::logf("{}", "Skipping download record without a usable filename at path '" + path + "'");
-        return std::nullopt;
-    }
-    LoadedRecord loaded;
-    loaded.basepath = Json::stringForKey(*dict, "basepath").value_or(basepath);
-    loaded.targetSubPath = Json::stringForKey(*dict, "tarpath").value_or(targetSubPath);
-    auto record = std::make_shared<FileModel>();
-    record->setFileName(fileName);
-    record->setFileType(FileSystem::pathExtension(*fileName));
-    record->setFileByName(Json::stringForKey(*dict, "byname"));
-    record->setFileURL(Json::stringForKey(*dict, "fileurl"));
-    record->setFileSize(Json::stringForKey(*dict, "filesize"));
-    record->setFileReceivedSize(Json::stringForKey(*dict, "filerecievesize"));
-    record->setFileValidator(Json::stringForKey(*dict, kValidatorKey));
-    record->setTargetPath(FileSystem::appendingPathComponent(
-        CommonHelper::getTargetPathWithBasepath(loaded.basepath, loaded.targetSubPath), *fileName + ".mp4"));
-    record->setTempPath(FileSystem::appendingPathComponent(
-        CommonHelper::getTempFolderPathWithBasepath(loaded.basepath), *fileName));
-    record->setTime(Json::stringForKey(*dict, "time"));
-    loaded.record = std::move(record);
-    return loaded;
+    return DownloadRecordStore::sortbyTime(records);
 }

@@ -2,6 +2,7 @@
 
 #include "Library/HTTPRequest/HTTPRequest.h"
 #include "Library/HTTPRequest/HTTPRequestDelegate.h"
+#include "download/DownloadRecordStore.h"
 #include "Library/HTTPRequest/HTTPRequestProgressDelegate.h"
 #include "download/DownloadDelegate.h"
 #include "download/FileModel.h"
@@ -32,10 +33,6 @@ public:
     static constexpr int kRetriesOnTimeout = 2;
     static constexpr const char* kMaxRequestCountKey = "kMaxRequestCount";
     static constexpr const char* kNotWifiDownKey = "notWifiDown";
-    static constexpr const char* kFinishedListFileName = "finishPlist.plist";
-    static constexpr const char* kTempFolderName = "Temp";
-    // The extra record-file key that keeps the response's validator for "If-Range".
-    static constexpr const char* kValidatorKey = "filevalidator";
 
     static constexpr const char* kToastCellularWarning = "使用3G网络下载可能会产生比较多的流量费用";
     static constexpr const char* kToastCellularForbidden = "3G网络下禁止下载,请去学员中心设置!";
@@ -144,22 +141,11 @@ public:
     static std::shared_ptr<FileModel> recordOf(const HTTPRequest& request);
 
 private:
-    // A record read off the main thread, with the base and target sub-path it names.
-    struct LoadedRecord {
-        std::shared_ptr<FileModel> record;
-        std::string basepath;
-        std::string targetSubPath;
-    };
-    // Nothing for a file that is no dictionary, or lacks a usable "filename".
-    static std::optional<LoadedRecord> readRecordFile(const std::string& path, const std::string& basepath,
-                                                      const std::string& targetSubPath);
-
+    DownloadFolders folders() const;
     std::shared_ptr<FileModel> firstRecordNamed(const FileModel::Text& fileName) const;
     void markFailed(const std::shared_ptr<FileModel>& record);
     void tellUpdate(HTTPRequest& request);
-    void takeLoadedRecords(std::vector<LoadedRecord> loaded);
-    std::optional<std::string> finishedTargetPath(const std::string& storedPath) const;
-    void removeFinishedEntry(const FileModel& record);
+    void takeLoadedRecords(DownloadRecordStore::TempFolderContents contents);
     std::shared_ptr<HTTPRequest> makeRequest(const std::string& url) const;
     bool onCellularNetwork() const;
     std::uint64_t freeDiskSpace() const;

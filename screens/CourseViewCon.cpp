@@ -87,7 +87,9 @@ void CourseViewCon::pageReplied(int /*page*/, const std::string& body) {
         platform::logf("pageNum is: {}", pageNum);
         if (pageNum == 1) {
             CacheFreshness::markRefreshed(kRefreshTimeKey);
-            CacheFreshness::writeCachedReply(kCacheFile, body);
+            if (ServiceReply::isSuccess(*reply)) {
+                CacheFreshness::writeCachedReply(kCacheFile, body);
+            }
         }
     }
 }

@@ -138,10 +138,14 @@ void MainViewCon::getConnection() {
 
 void MainViewCon::handleReply(const std::string& body) {
     createUIData(body);
+    // The moment moves on whatever came back, so a failing service is not asked again at once,
+    // but only a good reply replaces the page kept for the next start.
     CacheFreshness::markRefreshed(kRefreshTimeKey);
     if (platform::Json::isValidUtf8(body)) {
         platform::logf("首页请求数据: {}", body);
-        CacheFreshness::writeCachedReply(kCacheFile, body);
+        if (ServiceReply::isSuccessfulBody(body)) {
+            CacheFreshness::writeCachedReply(kCacheFile, body);
+        }
     }
 }
 

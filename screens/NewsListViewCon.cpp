@@ -117,7 +117,9 @@ void NewsListViewCon::pageReplied(const std::string& body) {
     auto reply = ServiceReply::parse(body);
     if (reply && ServiceReply::nowPage(*reply) == 1) {
         CacheFreshness::markRefreshed(preferenceKey());
-        CacheFreshness::writeCachedReply(cacheFileName(), body);
+        if (ServiceReply::isSuccess(*reply)) {
+            CacheFreshness::writeCachedReply(cacheFileName(), body);
+        }
     }
 }
 

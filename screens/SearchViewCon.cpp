@@ -151,10 +151,12 @@ void SearchViewCon::getConnection() {
 
 void SearchViewCon::replied(const std::string& body) {
     createUIData(body);
-    // Whatever the reply held, it is what the service says now: it is kept and not
-    // asked for again within 300 seconds.
+    // Whatever the reply held, the service is not asked again within 300 seconds; only a good
+    // reply replaces the keys kept for the next start.
     CacheFreshness::markRefreshed(kRefreshTimeKey);
-    CacheFreshness::writeCachedReply(kKeysFile, body);
+    if (ServiceReply::isSuccessfulBody(body)) {
+        CacheFreshness::writeCachedReply(kKeysFile, body);
+    }
 }
 
 void SearchViewCon::createUIData(std::string_view body) {

@@ -1,5 +1,6 @@
 #include "service/ServiceOperations.h"
 
+#include "service/FormEncoding.h"
 #include "service/ServiceEndpoint.h"
 
 #include "platform/foundation/Log.h"
@@ -21,7 +22,7 @@ std::string ServiceOperations::courseCategories(int nowPage) {
 }
 
 std::string ServiceOperations::categoryCourses(const std::string& id, int nowPage) {
-    return fmt::format("mode=5&id={}&nowPage={}&pageSize=10", id, nowPage);
+    return fmt::format("mode=5&id={}&nowPage={}&pageSize=10", FormEncoding::encode(id), nowPage);
 }
 
 std::string ServiceOperations::newsChannels() {
@@ -29,7 +30,8 @@ std::string ServiceOperations::newsChannels() {
 }
 
 std::string ServiceOperations::channelArticles(const std::string& categoryId, int nowPage) {
-    return fmt::format("mode=4&categoryId={}&nowPage={}&pageSize=10", categoryId, nowPage);
+    return fmt::format("mode=4&categoryId={}&nowPage={}&pageSize=10", FormEncoding::encode(categoryId),
+                       nowPage);
 }
 
 std::string ServiceOperations::searchKeys() {
@@ -38,25 +40,29 @@ std::string ServiceOperations::searchKeys() {
 
 std::string ServiceOperations::searchInCategory(const std::string& searchKey, const std::string& searchId,
                                                 int nowPage) {
-    return fmt::format("mode=7&searchKey={}&searchId={}&nowPage={}&pageSize=10", searchKey, searchId,
-                       nowPage);
+    return fmt::format("mode=7&searchKey={}&searchId={}&nowPage={}&pageSize=10",
+                       FormEncoding::encode(searchKey), FormEncoding::encode(searchId), nowPage);
 }
 
 std::string ServiceOperations::searchAll(const std::string& searchKey, int nowPage) {
-    return fmt::format("mode=7&searchKey={}&nowPage={}&pageSize=10", searchKey, nowPage);
+    return fmt::format("mode=7&searchKey={}&nowPage={}&pageSize=10", FormEncoding::encode(searchKey),
+                       nowPage);
 }
 
 std::string ServiceOperations::login(const std::string& userName, const std::string& password) {
-    return fmt::format("mode=8&userName={}&password={}", userName, password);
+    return fmt::format("mode=8&userName={}&password={}", FormEncoding::encode(userName),
+                       FormEncoding::encode(password));
 }
 
 std::string ServiceOperations::feedback(const std::string& userId, const std::string& content) {
-    return fmt::format("mode=kym8.7&userId={}&content={}", userId, content);
+    return fmt::format("mode=kym8.7&userId={}&content={}", FormEncoding::encode(userId),
+                       FormEncoding::encode(content));
 }
 
 std::string ServiceOperations::loggableBody(const std::string& body) {
-    // The login body ends with the password exactly as typed (it may hold "&"), so
-    // everything after its key is masked: the log is readable through the device API.
+    // The login body ends with the encoded password, so everything after its key is
+    // masked: the log is readable through the device API. The user name before it is
+    // encoded too, so the first "&password=" is the password's own key.
     static const std::string kPasswordKey = "&password=";
     if (body.rfind("mode=8&", 0) != 0) {
         return body;

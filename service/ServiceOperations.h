@@ -4,8 +4,9 @@
 
 #include <string>
 
-// The form bodies of every operation of the service, in one place. Values are
-// inserted as they are (no percent-encoding); page numbers as decimal integers.
+// The form bodies of every operation of the service, in one place. Every value is
+// form-encoded (see FormEncoding); keys, fixed parts and page numbers (decimal
+// integers) are written as they are.
 class ServiceOperations {
 public:
     static constexpr int kPageSize = 10;
@@ -34,8 +35,8 @@ public:
     // "mode=kym8.7": feedback; `userId` carries the user's name, or is empty.
     static std::string feedback(const std::string& userId, const std::string& content);
 
-    // Logs the body as every request is logged: "postStr is: " and the body, with a
-    // login's password masked.
+    // Logs the body as every request is logged: "postStr is: " and the body as sent,
+    // with a login's password masked.
     static void logPost(const std::string& body);
     // The body as the log shows it: a login's password becomes "******".
     static std::string loggableBody(const std::string& body);

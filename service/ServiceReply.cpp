@@ -9,6 +9,11 @@ bool ServiceReply::isSuccess(const platform::Value& reply) {
     return result.has_value() && *result == "0";
 }
 
+bool ServiceReply::isSuccessfulBody(std::string_view body) {
+    const auto reply = parse(body);
+    return reply && isSuccess(*reply);
+}
+
 std::string ServiceReply::message(const platform::Value& reply) {
     return platform::Json::stringForKey(reply, "message").value_or("");
 }

@@ -16,6 +16,8 @@ public:
 
     // "result" is the string "0".
     static bool isSuccess(const platform::Value& reply);
+    // A body that parses as a reply whose "result" is "0": only such a reply may replace a cached one.
+    static bool isSuccessfulBody(std::string_view body);
     // "message" when it is a text; empty when absent or of another kind.
     static std::string message(const platform::Value& reply);
 

@@ -1,6 +1,6 @@
 #include "Library/HTTPRequest/GzipFileInflater.h"
 
-#include "Library/HTTPRequest/PartialFileWriter.h"
+#include "platform/foundation/FileWriter.h"
 
 #include <zlib.h>
 
@@ -14,15 +14,18 @@ constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 // 15 window bits plus 16: expect a gzip header and trailer.
 constexpr int kGzipWindowBits = 15 + 16;
 
-bool inflateStream(std::ifstream& in, PartialFileWriter& out) {
+enum class StreamEnd { Inflated, NotGzip, WriteFailed };
+
+StreamEnd inflateStream(std::ifstream& in, platform::FileWriter& out) {
     z_stream stream{};
     if (inflateInit2(&stream, kGzipWindowBits) != Z_OK) {
-        return false;
+        return StreamEnd::NotGzip;
     }
     std::array<char, kBufferSize> input{};
     std::array<char, kBufferSize> output{};
     int status = Z_OK;
     bool failed = false;
+    bool writeFailed = false;
     while (!failed) {
         in.read(input.data(), input.size());
         const auto count = static_cast<uInt>(in.gcount());
@@ -50,6 +53,7 @@ bool inflateStream(std::ifstream& in, PartialFileWriter& out) {
             const std::size_t produced = output.size() - stream.avail_out;
             if (produced > 0 && !out.write(std::string_view(output.data(), produced))) {
                 failed = true;
+                writeFailed = true;
                 break;
             }
             if (stream.avail_in == 0 && stream.avail_out != 0) {
@@ -61,24 +65,32 @@ bool inflateStream(std::ifstream& in, PartialFileWriter& out) {
         }
     }
     inflateEnd(&stream);
-    return !failed && status == Z_STREAM_END;
+    if (writeFailed) {
+        return StreamEnd::WriteFailed;
+    }
+    return !failed && status == Z_STREAM_END ? StreamEnd::Inflated : StreamEnd::NotGzip;
 }
 
 }  // namespace
 
-bool GzipFileInflater::inflateFile(const std::string& sourcePath, const std::string& targetPath) {
+GzipFileInflater::Result GzipFileInflater::inflateFile(const std::string& sourcePath,
+                                                      const std::string& targetPath) {
     std::ifstream in(sourcePath, std::ios::binary);
     if (!in) {
-        return false;
+        return Result::NotGzip;
     }
-    PartialFileWriter out;
+    platform::FileWriter out;
     if (!out.open(targetPath, 0)) {
-        return false;
+        return out.lastErrorWasNoSpace() ? Result::NoSpace : Result::Unwritable;
     }
-    const bool ok = inflateStream(in, out);
+    const StreamEnd end = inflateStream(in, out);
     out.close();
-    if (!ok) {
-        std::remove(targetPath.c_str());
+    if (end == StreamEnd::Inflated) {
+        return Result::Inflated;
     }
-    return ok;
+    std::remove(targetPath.c_str());
+    if (end == StreamEnd::NotGzip) {
+        return Result::NotGzip;
+    }
+    return out.lastErrorWasNoSpace() ? Result::NoSpace : Result::Unwritable;
 }

@@ -6,7 +6,9 @@
 // the size. Several gzip members one after another are inflated one after another.
 class GzipFileInflater {
 public:
-    // False when the source cannot be read, is not complete gzip data, or the target cannot be
-    // written; a partly written target is removed then.
-    static bool inflateFile(const std::string& sourcePath, const std::string& targetPath);
+    enum class Result { Inflated, NotGzip, NoSpace, Unwritable };
+
+    // Anything but Inflated leaves no target: a partly written one is removed. NotGzip covers a
+    // source that cannot be read or is not complete gzip data.
+    static Result inflateFile(const std::string& sourcePath, const std::string& targetPath);
 };

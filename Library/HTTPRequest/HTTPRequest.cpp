@@ -1,19 +1,19 @@
 #include "Library/HTTPRequest/HTTPRequest.h"
 
 #include "Library/HTTPRequest/GzipFileInflater.h"
+#include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "Library/HTTPRequest/HTTPRequestConnection.h"
 #include "Library/HTTPRequest/HTTPRequestQueue.h"
-#include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "Library/HTTPRequest/HTTPUserAgent.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
+#include "platform/net/HttpFileSink.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <system_error>
 #include <utility>
@@ -28,10 +28,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
     });
-}
-
-bool isRedirectStatus(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307;
 }
 
 // scheme://authority of an absolute http(s) address, or "" when it is not one.
@@ -50,9 +46,22 @@ std::string originOf(const std::string& url) {
     return origin.size() > hostStart ? origin : std::string();
 }
 
-// The address a "Location" names, seen from the address that answered with it.
+// True when `url` starts with a scheme ("file:", "ftp:", "http:"): it names its own place
+// and is never read as a path on the server that sent it.
+bool hasScheme(std::string_view url) {
+    const auto colon = url.find(':');
+    if (colon == std::string_view::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(url[0]))) {
+        return false;
+    }
+    return std::all_of(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    });
+}
+
+// The address a "Location" names, seen from the address that answered with it. An
+// address of another scheme stays as it is, so the transfer refuses it.
 std::string resolveLocation(const std::string& base, const std::string& location) {
-    if (!originOf(location).empty()) {
+    if (!originOf(location).empty() || hasScheme(location)) {
         return location;
     }
     const std::string origin = originOf(base);
@@ -211,6 +220,10 @@ int HTTPRequest::responseStatusCode() const {
     return statusCode_;
 }
 
+bool HTTPRequest::responseHoldsFile() const {
+    return plan_.holdsFile();
+}
+
 const std::optional<HTTPRequestError>& HTTPRequest::error() const {
     return error_;
 }
@@ -226,8 +239,14 @@ std::shared_ptr<HTTPRequestProgressDelegate> HTTPRequest::downloadProgressDelega
 }
 
 void HTTPRequest::setResponse(int statusCode, HTTPHeaders headers) {
+    setResponse(statusCode, std::move(headers), statusCode == 200 || statusCode == 206);
+}
+
+void HTTPRequest::setResponse(int statusCode, HTTPHeaders headers, bool holdsFile) {
     statusCode_ = statusCode;
     responseHeaders_ = std::move(headers);
+    plan_ = DownloadResponsePlan{};
+    plan_.kind = holdsFile ? DownloadResponsePlan::Kind::File : DownloadResponsePlan::Kind::Error;
 }
 
 void HTTPRequest::setError(std::optional<HTTPRequestError> error) {
@@ -279,11 +298,11 @@ void HTTPRequest::startAttempt() {
     responseHeaders_.clear();
     statusCode_ = 0;
     headersIn_ = false;
+    plan_ = DownloadResponsePlan{};
     redirectPending_ = false;
     gzipEncoded_ = false;
     accurateProgress_ = true;
     bodyTarget_ = BodyTarget::Discard;
-    writer_.close();
     sentRange_ = partialSize_ > 0;
 
     platform::HttpRequest request;
@@ -301,6 +320,11 @@ void HTTPRequest::startAttempt() {
     }
     request.headers.emplace_back("Accept-Encoding", "gzip");
     request.headers.emplace_back("User-Agent", HTTPUserAgent::defaultUserAgent());
+    if (!destinationPath_.empty()) {
+        // The body goes from the network straight into the partial file, off this thread.
+        sink_ = std::make_shared<platform::HttpFileSink>(partialPath(), platform::RunLoop::main().sharedClock());
+        request.bodyFile = sink_;
+    }
     lastActivity_ = platform::RunLoop::main().clock().now();
 
     std::shared_ptr<HTTPRequest> self = shared_from_this();
@@ -320,7 +344,15 @@ void HTTPRequest::stopTransfer() {
         task_ = 0;
     }
     ++attempt_;
-    writer_.close();
+    closeSink();
+}
+
+void HTTPRequest::closeSink() {
+    if (sink_) {
+        // Once this returns nothing more is written: the partial file is what the next "Range" asks after.
+        sink_->cancel();
+        sink_.reset();
+    }
 }
 
 void HTTPRequest::restartAfterInterruption() {
@@ -338,10 +370,16 @@ void HTTPRequest::handleResponse(const platform::HttpResponse& response) {
     responseHeaders_ = toHeaderMap(response.headers);
     headersIn_ = true;
     const std::string* location = response.header("Location");
-    if (isRedirectStatus(response.status) && location != nullptr && !location->empty()) {
+    const bool hasLocation = location != nullptr && !location->empty();
+    plan_ = DownloadResponsePlan::forResponse(response.status, responseHeaders_, hasLocation, partialSize_,
+                                              sentRange_);
+    if (plan_.kind == DownloadResponsePlan::Kind::Redirect) {
         redirectPending_ = true;
         redirectURL_ = resolveLocation(currentURL_, *location);
         bodyTarget_ = BodyTarget::Discard;
+        if (!placeBody({})) {
+            return;
+        }
     } else {
         redirectsInARow_ = 0;
         const long long length = response.expectedContentLength();
@@ -349,7 +387,7 @@ void HTTPRequest::handleResponse(const platform::HttpResponse& response) {
         contentLength_ = length;
         const std::string* encoding = response.header("Content-Encoding");
         gzipEncoded_ = encoding != nullptr && encoding->find("gzip") != std::string::npos;
-        if (!prepareBody(response)) {
+        if (!prepareBody()) {
             return;
         }
     }
@@ -359,40 +397,39 @@ void HTTPRequest::handleResponse(const platform::HttpResponse& response) {
     }
 }
 
-bool HTTPRequest::prepareBody(const platform::HttpResponse& response) {
+bool HTTPRequest::prepareBody() {
+    using Kind = DownloadResponsePlan::Kind;
+    switch (plan_.kind) {
+        case Kind::RestartFromFirstByte: return restartFromFirstByte();
+        case Kind::Unusable: fail(1, kConnectionFailure); return false;
+        case Kind::Redirect:
+        case Kind::Error:
+            // An error page is no part of the file: the partial file stays exactly as it was.
+            bodyTarget_ = BodyTarget::Discard;
+            return placeBody({});
+        case Kind::AlreadyWhole:
+            // The partial file only needs moving into place.
+            bodyTarget_ = BodyTarget::Discard;
+            accurateProgress_ = true;
+            contentLength_ = 0;
+            return placeBody({});
+        case Kind::File: break;
+    }
     if (destinationPath_.empty()) {
         bodyTarget_ = BodyTarget::CountOnly;
         return true;
     }
-    const std::string* range = response.header("Content-Range");
-    std::uint64_t keep = 0;
-    if (response.status == 206 && range != nullptr) {
-        // Bytes are only ever placed where they belong: a range that starts inside the partial
-        // file cuts it there; one that starts past its end cannot be joined to it.
-        std::optional<std::uint64_t> start = HTTPResponseHeaders::contentRangeStart(*range);
-        if (!start || *start > (sentRange_ ? partialSize_ : 0)) {
-            return restartFromFirstByte();
-        }
-        keep = *start;
-    } else if (sentRange_ && response.status == 416) {
-        if (range != nullptr && HTTPResponseHeaders::unsatisfiedRangeTotal(*range) == partialSize_) {
-            // The partial file already holds the whole file: it only needs moving into place.
-            bodyTarget_ = BodyTarget::Discard;
-            accurateProgress_ = true;
-            contentLength_ = 0;
-            return true;
-        }
-        // The partial file is longer than the file now is: it belongs to another version.
-        return restartFromFirstByte();
-    }
-    // Without a usable "Content-Range" the body is the file from its first byte.
-    partialSize_ = keep;
-    if (!writer_.open(partialPath(), keep)) {
-        failToWrite();
-        return false;
-    }
+    partialSize_ = plan_.keep;
     bodyTarget_ = BodyTarget::Write;
-    return true;
+    return placeBody({true, plan_.keep, plan_.skip});
+}
+
+bool HTTPRequest::placeBody(const platform::HttpFileSink::Placement& placement) {
+    if (!sink_ || sink_->place(placement)) {
+        return true;
+    }
+    failToWrite();
+    return false;
 }
 
 bool HTTPRequest::restartFromFirstByte() {
@@ -403,34 +440,49 @@ bool HTTPRequest::restartFromFirstByte() {
     }
     restartedFromFirstByte_ = true;
     stopTransfer();
-    if (!writer_.open(partialPath(), 0)) {
-        failToWrite();
-        return false;
-    }
-    writer_.close();
+    // The partial file stays as it is until a whole file answers and takes its place.
     partialSize_ = 0;
     startAttempt();
     return false;
 }
 
+bool HTTPRequest::failedToWrite() {
+    if (!sink_ || !sink_->writeError()) {
+        return false;
+    }
+    failToWrite();
+    return true;
+}
+
 void HTTPRequest::failToWrite() {
-    platform::logf("reason:{}", std::error_code(errno, std::generic_category()).message());
-    fail(8, fmt::format("Failed to write to file at path '{}'", partialPath()));
+    const int number = sink_ ? sink_->writeError().value_or(0) : 0;
+    const bool noSpace = sink_ && sink_->writeErrorWasNoSpace();
+    platform::logf("reason:{}", std::error_code(number, std::generic_category()).message());
+    fail(8, fmt::format("Failed to write to file at path '{}'", partialPath()), noSpace);
 }
 
 void HTTPRequest::handleData(std::string_view chunk) {
+    // Only a request without a destination sees its body here; a file's goes to its sink.
     lastActivity_ = platform::RunLoop::main().clock().now();
-    if (bodyTarget_ == BodyTarget::Discard) {
-        return;
+    if (bodyTarget_ != BodyTarget::Discard) {
+        bytesRead_ += chunk.size();
     }
-    bytesRead_ += chunk.size();
-    if (bodyTarget_ == BodyTarget::Write && !writer_.write(chunk)) {
-        failToWrite();
+}
+
+std::uint64_t HTTPRequest::bodyBytes() const {
+    if (!sink_) {
+        return bytesRead_;
     }
+    // What the partial file holds is what counts: its writer adds to it off this thread.
+    const std::uint64_t onDisk = platform::FileSystem::fileSize(partialPath()).value_or(partialSize_);
+    return onDisk > partialSize_ ? onDisk - partialSize_ : 0;
 }
 
 void HTTPRequest::handleFinish() {
     task_ = 0;
+    if (failedToWrite()) {
+        return;
+    }
     if (redirectPending_) {
         if (++redirectsInARow_ > kMaxRedirectsInARow) {
             fail(9, "The request failed because it redirected too many times");
@@ -445,6 +497,9 @@ void HTTPRequest::handleFinish() {
 
 void HTTPRequest::handleFailure(const platform::HttpError& error) {
     task_ = 0;
+    if (failedToWrite()) {
+        return;
+    }
     // A kept-alive connection the server had already closed deserves one fresh try.
     if (error.code == platform::HttpError::NetworkConnectionLost && !droppedConnectionRetried_ &&
         timeoutRestarts_ == 0) {
@@ -468,6 +523,9 @@ void HTTPRequest::statusCheck() {
     if (complete_ || !started_) {
         return;
     }
+    if (const auto arrived = sink_ ? sink_->lastActivity() : std::nullopt; arrived && *arrived > lastActivity_) {
+        lastActivity_ = *arrived;
+    }
     if (timeOutSeconds_ > 0 && platform::RunLoop::main().secondsSince(lastActivity_) >= timeOutSeconds_) {
         if (timeoutRestarts_ < retriesOnTimeout_) {
             ++timeoutRestarts_;
@@ -481,10 +539,10 @@ void HTTPRequest::statusCheck() {
 }
 
 void HTTPRequest::reportProgress(bool bodyComplete) {
-    if (!headersIn_ || redirectPending_ || (contentLength_ < 0 && !bodyComplete)) {
+    if (!headersIn_ || !plan_.holdsFile() || (contentLength_ < 0 && !bodyComplete)) {
         return;
     }
-    const std::uint64_t total = bytesRead_ + partialSize_;
+    const std::uint64_t total = bodyBytes() + partialSize_;
     if (total <= lastReportedTotal_) {
         return;
     }
@@ -497,21 +555,39 @@ void HTTPRequest::reportProgress(bool bodyComplete) {
 
 void HTTPRequest::completeBody() {
     if (contentLength_ == 0) {
-        contentLength_ = static_cast<std::int64_t>(bytesRead_);
+        contentLength_ = static_cast<std::int64_t>(bodyBytes());
     }
     reportProgress(true);
     if (complete_) {
         return;  // cancelled while being told
     }
-    writer_.close();
-    if (!moveIntoPlace()) {
-        return;
+    closeSink();  // its writer has put every byte in the file and closed it
+    // An error page completes the request, but nothing is moved into place: the engine sees
+    // the status and keeps the partial file for the next attempt.
+    if (plan_.holdsFile()) {
+        if (!partialFileIsWhole() || !moveIntoPlace()) {
+            return;
+        }
     }
     complete_ = true;
     if (auto delegate = this->delegate()) {
         delegate->requestFinished(*this);
     }
     markFinished();
+}
+
+bool HTTPRequest::partialFileIsWhole() {
+    if (destinationPath_.empty() || !plan_.promisedSize) {
+        return true;
+    }
+    const std::uint64_t onDisk = platform::FileSystem::fileSize(partialPath()).value_or(0);
+    if (onDisk == *plan_.promisedSize) {
+        return true;
+    }
+    // The body ended before the length its headers promised: what arrived stays for a resume.
+    platform::logf("reason:the body ended at {} of {} bytes", onDisk, *plan_.promisedSize);
+    fail(1, kConnectionFailure);
+    return false;
 }
 
 bool HTTPRequest::moveIntoPlace() {
@@ -526,8 +602,19 @@ bool HTTPRequest::moveIntoPlace() {
     const std::string moveFailure =
         fmt::format("Failed to move file from '{}' to '{}'", from, destinationPath_);
     if (gzipEncoded_ && bodyTarget_ == BodyTarget::Write) {
-        if (!GzipFileInflater::inflateFile(from, destinationPath_)) {
-            platform::logf("reason:{}", "the body is not complete gzip data or cannot be written");
+        // Inflated beside the partial file first, so the destination only ever holds a whole file.
+        const std::string inflated = from + ".inflating";
+        GzipFileInflater::Result result = GzipFileInflater::inflateFile(from, inflated);
+        if (result != GzipFileInflater::Result::Inflated) {
+            platform::logf("reason:{}", result == GzipFileInflater::Result::NoSpace
+                                            ? "no space left to inflate the body"
+                                            : "the body is not complete gzip data or cannot be written");
+            fail(8, moveFailure, result == GzipFileInflater::Result::NoSpace);
+            return false;
+        }
+        if (!platform::FileSystem::rename(inflated, destinationPath_)) {
+            platform::logf("reason:{}", std::error_code(errno, std::generic_category()).message());
+            platform::FileSystem::remove(inflated);
             fail(8, moveFailure);
             return false;
         }
@@ -541,12 +628,12 @@ bool HTTPRequest::moveIntoPlace() {
     return true;
 }
 
-void HTTPRequest::fail(int code, std::string description) {
+void HTTPRequest::fail(int code, std::string description, bool diskFull) {
     if (complete_) {
         return;
     }
     complete_ = true;
-    error_ = HTTPRequestError{"HTTPRequestErrorDomain", code, std::move(description)};
+    error_ = HTTPRequestError{"HTTPRequestErrorDomain", code, std::move(description), diskFull};
     stopTransfer();
     if (auto delegate = this->delegate()) {
         delegate->requestFailed(*this);
@@ -556,7 +643,7 @@ void HTTPRequest::fail(int code, std::string description) {
 
 void HTTPRequest::markFinished() {
     statusTimer_.cancel();
-    writer_.close();
+    closeSink();
     executing_ = false;
     // The queue may hold the last reference: it is dropped only when this call returns.
     std::shared_ptr<HTTPRequest> self = weak_from_this().lock();

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "Library/HTTPRequest/DownloadResponsePlan.h"
 #include "Library/HTTPRequest/HTTPRequestDelegate.h"
 #include "Library/HTTPRequest/HTTPRequestError.h"
 #include "Library/HTTPRequest/HTTPRequestProgressDelegate.h"
-#include "Library/HTTPRequest/PartialFileWriter.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/net/HttpFileSink.h"
 #include "platform/net/HttpSession.h"
 #include "platform/net/HttpTypes.h"
 
@@ -27,6 +28,10 @@ using HTTPRequestUserInfo = std::map<std::string, std::any>;
 // body is complete. It resumes from a non-empty partial file with "Range", follows up to 5
 // redirects in a row, restarts after time-outs (measured on the main run loop's clock) and
 // inflates gzip bodies. Use on the main thread; every callback arrives there.
+//
+// Only a body that is the file touches the partial file: a 200, or a 206 that continues it.
+// An error page completes the request with its status but is never written or moved into
+// place, and a body shorter than its headers promised fails, keeping what arrived.
 class HTTPRequest : public std::enable_shared_from_this<HTTPRequest> {
 public:
     static std::shared_ptr<HTTPRequest> initWithURL(const std::string& url);
@@ -63,12 +68,18 @@ public:
     const HTTPHeaders& responseHeaders() const;
     std::optional<std::string> responseHeader(std::string_view name) const;  // case-insensitive
     int responseStatusCode() const;
+    // Whether the current response's body is the file: a 200, a 206 that continues the partial
+    // file, or a 416 that finds it already whole. An error page or a redirect is not; a request
+    // that finishes with one has moved nothing into place.
+    bool responseHoldsFile() const;
     const std::optional<HTTPRequestError>& error() const;
 
 protected:  // for scripted doubles in tests: set state, then call the delegates
     std::shared_ptr<HTTPRequestDelegate> delegate() const;
     std::shared_ptr<HTTPRequestProgressDelegate> downloadProgressDelegate() const;
+    // A 200 or 206 counts as the file unless `holdsFile` says otherwise.
     void setResponse(int statusCode, HTTPHeaders headers);
+    void setResponse(int statusCode, HTTPHeaders headers, bool holdsFile);
     void setError(std::optional<HTTPRequestError> error);
     void setExecuting(bool executing);
 
@@ -88,17 +99,26 @@ private:
     void handleData(std::string_view chunk);
     void handleFinish();
     void handleFailure(const platform::HttpError& error);
-    // Decides where the body of a non-redirect response goes; false when the request
-    // restarted or failed instead.
-    bool prepareBody(const platform::HttpResponse& response);
-    // Empties the partial file and asks for the whole file again; returns false.
+    // Sets up where the body of a non-redirect response goes, by the response's plan; false
+    // when the request restarted or failed instead.
+    bool prepareBody();
+    // Tells the sink where the body goes; false (the request failed) when the file cannot be opened.
+    bool placeBody(const platform::HttpFileSink::Placement& placement);
+    // Fails the request when its sink could not write; true then.
+    bool failedToWrite();
+    void closeSink();
+    // Bytes of the body kept in this attempt: written to the partial file, or counted.
+    std::uint64_t bodyBytes() const;
+    // Asks for the whole file again, the partial file untouched until it answers; returns false.
     bool restartFromFirstByte();
+    // The partial file measures what the response promised; fails the request otherwise.
+    bool partialFileIsWhole();
     void failToWrite();
     void statusCheck();
     void reportProgress(bool bodyComplete);
     void completeBody();
     bool moveIntoPlace();
-    void fail(int code, std::string description);
+    void fail(int code, std::string description, bool diskFull = false);
     void markFinished();
     void performCancel();
     void stopTransfer();
@@ -142,9 +162,10 @@ private:
     bool gzipEncoded_ = false;
     bool accurateProgress_ = true;
     BodyTarget bodyTarget_ = BodyTarget::Discard;
+    DownloadResponsePlan plan_;
     std::uint64_t partialSize_ = 0;
     std::uint64_t bytesRead_ = 0;
     std::uint64_t lastReportedTotal_ = 0;
     std::int64_t contentLength_ = 0;
-    PartialFileWriter writer_;
+    std::shared_ptr<platform::HttpFileSink> sink_;
 };

@@ -9,4 +9,6 @@ struct HTTPRequestError {
     std::string domain = "HTTPRequestErrorDomain";
     int code = 0;
     std::string description;
+    // A file-handling failure (code 8) because the disk had no space left for the bytes.
+    bool diskFull = false;
 };

@@ -78,6 +78,11 @@ void ControlApi::handle(const httplib::Request& request, httplib::Response& resp
         state_.feedback.clear();
         return reply(response, {{"result", "ok"}});
     }
+    if (path == "/control/transfers" && read) return reply(response, state_.transfers.toJson());
+    if (path == "/control/transfers" && method == "DELETE") {
+        state_.transfers.clear();
+        return reply(response, {{"result", "ok"}});
+    }
     if (path == "/control/media" && read) return reply(response, {{"versions", state_.versions.toJson()}});
     if (path == "/control/media" && method == "POST") return setMediaVersion(request, response);
     refuse(response, "unknown control call: " + method + " " + path, 404);

@@ -52,11 +52,13 @@ std::unique_ptr<DemoService> DemoService::create(const ServiceOptions& options, 
 DemoService::DemoService(const ServiceOptions& options, ServiceContent content)
     : options_(options),
       content_(std::move(content)),
+      state_(options.seed),
       media_(options.dataDir),
       contentOperations_(content_),
       userOperations_(content_, state_.usage, state_.feedback),
       operations_(contentOperations_, userOperations_, state_.behaviours),
-      mediaEndpoint_(media_, state_.versions, state_.mediaRequests, options.stallCap),
+      mediaEndpoint_(media_, {state_.versions, state_.mediaRequests, state_.mediaFaults, state_.transfers},
+                     options.stallCap),
       coursePage_(content_),
       articlePage_(content_),
       servicePages_(content_, userOperations_),
@@ -82,7 +84,7 @@ void DemoService::configureServer() {
     server_.set_keep_alive_max_count(1000);
     server_.set_read_timeout(3, 0);
     server_.set_write_timeout(5, 0);
-    server_.set_payload_max_length(8 * 1024 * 1024);
+    server_.set_payload_max_length(std::size_t{8} * 1024 * 1024);
     // Browser tools may read the replies from pages of another origin.
     server_.set_default_headers({{"Server", "qelvo-demo-service"}, {"Access-Control-Allow-Origin", "*"}});
 
@@ -136,9 +138,9 @@ void DemoService::handle(const httplib::Request& request, httplib::Response& res
     // Byte ranges are answered by the media endpoint itself (with its misbehaviours);
     // httplib must not cut any body down on its own.
     const_cast<httplib::Request&>(request).ranges.clear();
-    if (!isControl(request.path)) state_.requests.record(request);
+    const auto logIndex = isControl(request.path) ? 0 : state_.requests.record(request);
     try {
-        dispatch(request, response);
+        dispatch(request, response, logIndex);
     } catch (const std::exception& failure) {
         response = httplib::Response();
         sendError(response, 500, failure.what());
@@ -148,7 +150,8 @@ void DemoService::handle(const httplib::Request& request, httplib::Response& res
     }
 }
 
-void DemoService::dispatch(const httplib::Request& request, httplib::Response& response) {
+void DemoService::dispatch(const httplib::Request& request, httplib::Response& response,
+                           std::uint64_t logIndex) {
     const auto& path = request.path;
     const auto& method = request.method;
     const bool read = method == "GET" || method == "HEAD";
@@ -159,7 +162,8 @@ void DemoService::dispatch(const httplib::Request& request, httplib::Response& r
     const auto site = SiteAddress::fromRequest(request, origin().substr(std::string("http://").size()));
     if (startsWith(path, "/pics/") || startsWith(path, "/videos/")) {
         if (!read) return sendError(response, 405);
-        mediaEndpoint_.handle(request, response, site, stopping_.get_token());
+        const auto fault = mediaEndpoint_.handle(request, response, site, stopping_.get_token());
+        if (fault) state_.requests.noteFault(logIndex, RandomFaults::name(*fault));
         return;
     }
     // The service's pages are ASP.NET pages: their names do not depend on case.

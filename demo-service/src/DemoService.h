@@ -17,6 +17,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <stop_token>
 #include <string>
@@ -52,7 +53,8 @@ private:
 
     void configureServer();
     void handle(const httplib::Request& request, httplib::Response& response);
-    void dispatch(const httplib::Request& request, httplib::Response& response);
+    // `logIndex`: the request's entry in the request log, for notes on how it was answered.
+    void dispatch(const httplib::Request& request, httplib::Response& response, std::uint64_t logIndex);
     void afterResponse(const httplib::Request& request, const httplib::Response& response);
 
     ServiceOptions options_;

@@ -28,6 +28,12 @@ bool validatorMatches(const std::string& condition, const ByteSource& source) {
     return condition == Clock::httpDate(source.lastModified());
 }
 
+void sendRedirect(httplib::Response& response, int status, const std::string& location) {
+    response.status = status;
+    response.set_header("Location", location);
+    response.set_content(ErrorPage::render(status, location), "text/html; charset=utf-8");
+}
+
 bool noneMatch(const std::string& condition, const ByteSource& source) {
     if (condition.empty()) return false;
     if (condition == "*") return true;
@@ -36,48 +42,57 @@ bool noneMatch(const std::string& condition, const ByteSource& source) {
 
 }  // namespace
 
-MediaEndpoint::MediaEndpoint(const MediaLibrary& library, const MediaVersions& versions,
-                             RequestCounter& counter, std::chrono::milliseconds stallCap)
-    : library_(library), versions_(versions), counter_(counter), stallCap_(stallCap) {}
+MediaEndpoint::MediaEndpoint(const MediaLibrary& library, Shared shared, std::chrono::milliseconds stallCap)
+    : library_(library), shared_(shared), stallCap_(stallCap) {}
 
-void MediaEndpoint::handle(const httplib::Request& request, httplib::Response& response,
-                           const SiteAddress& site, std::stop_token stop) const {
+std::optional<RandomFaults::Kind> MediaEndpoint::handle(const httplib::Request& request,
+                                                        httplib::Response& response, const SiteAddress& site,
+                                                        const std::stop_token& stop) const {
     std::string error;
     auto switches = TransferSwitches::fromRequest(request, error);
     if (!switches) {
         sendError(response, 400, error);
-        return;
+        return std::nullopt;
     }
-    if (switches->times && counter_.next(request.target) > *switches->times)
+    if (switches->windowed() && !switches->actsOn(shared_.counter.next(request.target)))
         switches = switches->wellBehaved();
+    // Drawn on arrival, before any delay, so the draws follow the order of the requests.
+    const auto fault = switches->faults > 0 ? shared_.faults.draw(switches->faults) : std::nullopt;
 
     if (switches->delay.count() > 0 && !InterruptibleSleep::sleepFor(stop, switches->delay)) {
         sendError(response, 503, "service stopping");
-        return;
+        return std::nullopt;
     }
-    if (redirect(request, response, site, *switches)) return;
+    if (fault && fault->kind != RandomFaults::Kind::Drop) {
+        if (fault->kind == RandomFaults::Kind::Redirect)
+            sendRedirect(response, 302, site.url(request.target));
+        else
+            sendError(response, fault->kind == RandomFaults::Kind::Status500 ? 500 : 503);
+        return fault->kind;
+    }
+    if (redirect(request, response, site, *switches)) return std::nullopt;
     if (switches->status) {
         sendError(response, *switches->status);
-        return;
+        return std::nullopt;
     }
 
-    const int version = switches->version ? *switches->version : versions_.versionOf(request.path);
+    const int version = switches->version ? *switches->version : shared_.versions.versionOf(request.path);
     auto source = library_.open(request.path, version);
     if (!source) {
         sendError(response, 404, request.path);
-        return;
+        return std::nullopt;
     }
     if (switches->gzip) {
         if (source->size() > kMaxGzipSize) {
             sendError(response, 400, "gzip=1 is limited to files of 64 MiB");
-            return;
+            return std::nullopt;
         }
         std::string bytes;
         source->read(0, static_cast<std::size_t>(source->size()), bytes);
         auto packed = Gzip::compress(bytes);
         if (!packed) {
             sendError(response, 500, "gzip failed");
-            return;
+            return std::nullopt;
         }
         auto etag = source->etag();
         etag.insert(etag.size() - 1, "-gzip");
@@ -85,7 +100,8 @@ void MediaEndpoint::handle(const httplib::Request& request, httplib::Response& r
                                                     source->contentType());
         response.set_header("Content-Encoding", "gzip");
     }
-    serve(request, response, std::move(source), *switches, stop);
+    if (serve(request, response, source, *switches, fault, stop)) return RandomFaults::Kind::Drop;
+    return std::nullopt;
 }
 
 bool MediaEndpoint::redirect(const httplib::Request& request, httplib::Response& response,
@@ -97,9 +113,7 @@ bool MediaEndpoint::redirect(const httplib::Request& request, httplib::Response&
         location = site.url(nextRedirectTarget(request.target, switches.redirects - 1));
     else
         return false;
-    response.status = switches.redirectStatus;
-    response.set_header("Location", location);
-    response.set_content(ErrorPage::render(switches.redirectStatus, location), "text/html; charset=utf-8");
+    sendRedirect(response, switches.redirectStatus, location);
     return true;
 }
 
@@ -120,9 +134,10 @@ std::string MediaEndpoint::nextRedirectTarget(const std::string& target, int rem
     return target.substr(0, question) + (query.empty() ? "" : "?" + query);
 }
 
-void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& response,
-                          std::shared_ptr<const ByteSource> source, const TransferSwitches& switches,
-                          std::stop_token stop) const {
+bool MediaEndpoint::serve(const httplib::Request& request, httplib::Response& response,
+                          const std::shared_ptr<const ByteSource>& source, const TransferSwitches& switches,
+                          const std::optional<RandomFaults::Fault>& fault,
+                          const std::stop_token& stop) const {
     const auto size = source->size();
     response.set_header("Accept-Ranges", "bytes");
     response.set_header("ETag", source->etag());
@@ -130,12 +145,12 @@ void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& re
 
     if (noneMatch(request.get_header_value("If-None-Match"), *source)) {
         response.status = 304;
-        return;
+        return false;
     }
 
     std::uint64_t start = 0;
     std::uint64_t length = size;
-    response.status = 200;
+    bool partial = false;
     const auto rangeHeader = request.get_header_value("Range");
     // A changed validator in "If-Range" means the client's partial copy is stale: send it all.
     if (!rangeHeader.empty() && !switches.ignoreRange &&
@@ -144,29 +159,42 @@ void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& re
         if (range.kind == ByteRange::Kind::Unsatisfiable) {
             sendError(response, 416);
             response.set_header("Content-Range", fmt::format("bytes */{}", size));
-            return;
+            return false;
         }
         if (range.kind == ByteRange::Kind::Satisfiable) {
             start = range.first > switches.earlyStart ? range.first - switches.earlyStart : 0;
             // A late start that would pass the range's end is kept inside it.
             start = std::min(start + switches.lateStart, range.last);
             length = range.last - start + 1;
-            response.status = 206;
-            response.set_header("Content-Range", fmt::format("bytes {}-{}/{}", start, range.last, size));
+            partial = true;
         }
     }
+    // A server may send less than was asked, as long as Content-Range says so truthfully.
+    if (switches.shortRange && *switches.shortRange < length) {
+        length = *switches.shortRange;
+        partial = true;
+    }
+    response.status = partial ? 206 : 200;
+    if (partial)
+        response.set_header("Content-Range", fmt::format("bytes {}-{}/{}", start, start + length - 1, size));
 
     const auto type = source->contentType();
     if (length == 0 && switches.length == TransferSwitches::Length::Known) {
         response.set_content(std::string(), type);
-        return;
+        return false;
     }
+    auto dropAfter = switches.dropAfter;
+    const bool faultDrops =
+        fault && fault->kind == RandomFaults::Kind::Drop && length > 0 && request.method != "HEAD";
+    if (faultDrops) dropAfter = std::min(dropAfter.value_or(length), fault->dropAfter(length));
     const PacedBody::Plan plan{switches.rate, switches.stallAfter, switches.stallFor.value_or(stallCap_),
-                               switches.dropAfter};
+                               dropAfter};
+    auto& tally = shared_.tally;
+    auto counted = [&tally, path = request.path](std::uint64_t bytes) { tally.add(path, bytes); };
     switch (switches.length) {
         case TransferSwitches::Length::Known: {
-            auto body =
-                std::make_shared<PacedBody>(source, start, length, plan, PacedBody::Framing::Known, stop);
+            auto body = std::make_shared<PacedBody>(source, start, length, plan, PacedBody::Framing::Known,
+                                                    counted, stop);
             response.set_content_provider(static_cast<std::size_t>(length), type,
                                           [body](std::size_t offset, std::size_t, httplib::DataSink& sink) {
                                               return body->writeNext(offset, sink);
@@ -174,8 +202,8 @@ void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& re
             break;
         }
         case TransferSwitches::Length::Chunked: {
-            auto body =
-                std::make_shared<PacedBody>(source, start, length, plan, PacedBody::Framing::Chunked, stop);
+            auto body = std::make_shared<PacedBody>(source, start, length, plan, PacedBody::Framing::Chunked,
+                                                    counted, stop);
             response.set_chunked_content_provider(type, [body](std::size_t offset, httplib::DataSink& sink) {
                 return body->writeNext(offset, sink);
             });
@@ -183,7 +211,7 @@ void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& re
         }
         case TransferSwitches::Length::CloseDelimited: {
             auto body = std::make_shared<PacedBody>(source, start, length, plan,
-                                                    PacedBody::Framing::CloseDelimited, stop);
+                                                    PacedBody::Framing::CloseDelimited, counted, stop);
             response.set_header("Connection", "close");
             response.set_content_provider(type, [body](std::size_t offset, httplib::DataSink& sink) {
                 return body->writeNext(offset, sink);
@@ -191,6 +219,7 @@ void MediaEndpoint::serve(const httplib::Request& request, httplib::Response& re
             break;
         }
     }
+    return faultDrops;
 }
 
 }  // namespace qelvo::demo

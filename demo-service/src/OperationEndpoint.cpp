@@ -19,20 +19,6 @@ std::string bodyOf(const httplib::Request& request) {
     return question == std::string::npos ? std::string() : request.target.substr(question + 1);
 }
 
-// The field order of each operation's body, so that values holding "&" or "=" survive.
-void readFieldsInOrder(FormBody& form, const std::string& mode) {
-    if (mode == "4")
-        form.readInOrder({"mode", "categoryId", "nowPage", "pageSize"});
-    else if (mode == "5")
-        form.readInOrder({"mode", "id", "nowPage", "pageSize"});
-    else if (mode == "7")
-        form.readInOrder({"mode", "searchKey", "searchId", "nowPage", "pageSize"});
-    else if (mode == "8")
-        form.readInOrder({"mode", "userName", "password"});
-    else if (mode == "kym8.7")
-        form.readInOrder({"mode", "userId", "content"});
-}
-
 // Bytes that cannot be UTF-8, for a reply that cannot be converted to GBK.
 std::string spoilUtf8(const std::string& text) {
     return "\xC3\x28\xFF\xFE" + text;
@@ -65,9 +51,8 @@ json OperationEndpoint::answer(const FormBody& form, const SiteAddress& site) {
 
 void OperationEndpoint::handle(const httplib::Request& request, httplib::Response& response,
                                const SiteAddress& site, std::stop_token stop) {
-    FormBody form(bodyOf(request));
+    const FormBody form(bodyOf(request));
     const auto mode = form.valueOr("mode");
-    readFieldsInOrder(form, mode);
     const auto behaviour = behaviours_.take(mode);
 
     if (behaviour.delay.count() > 0 && !InterruptibleSleep::sleepFor(stop, behaviour.delay)) {

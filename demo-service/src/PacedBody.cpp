@@ -9,12 +9,14 @@ namespace qelvo::demo {
 using std::chrono::steady_clock;
 
 PacedBody::PacedBody(std::shared_ptr<const ByteSource> source, std::uint64_t start, std::uint64_t length,
-                     Plan plan, Framing framing, std::stop_token stop)
+                     Plan plan, Framing framing, std::function<void(std::uint64_t)> sent,
+                     std::stop_token stop)
     : source_(std::move(source)),
       start_(start),
       length_(length),
       plan_(plan),
       framing_(framing),
+      sent_(std::move(sent)),
       stop_(std::move(stop)) {}
 
 bool PacedBody::writeNext(std::uint64_t sent, httplib::DataSink& sink) {
@@ -39,7 +41,9 @@ bool PacedBody::writeNext(std::uint64_t sent, httplib::DataSink& sink) {
 
     std::string bytes;
     source_->read(start_ + sent, static_cast<std::size_t>(piece), bytes);
-    return sink.write(bytes.data(), bytes.size());
+    if (!sink.write(bytes.data(), bytes.size())) return false;
+    if (sent_) sent_(bytes.size());
+    return true;
 }
 
 bool PacedBody::pace(std::uint64_t sent, std::uint64_t& piece) {

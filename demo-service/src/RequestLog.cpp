@@ -14,7 +14,7 @@ bool isPseudoHeader(const std::string& name) {
 
 }  // namespace
 
-void RequestLog::record(const httplib::Request& request) {
+std::uint64_t RequestLog::record(const httplib::Request& request) {
     Entry entry;
     entry.time = Clock::isoNow();
     entry.method = request.method;
@@ -30,8 +30,18 @@ void RequestLog::record(const httplib::Request& request) {
 
     std::lock_guard lock(mutex_);
     entry.index = next_++;
+    const auto index = entry.index;
     entries_.push_back(std::move(entry));
     if (entries_.size() > kMaxEntries) entries_.pop_front();
+    return index;
+}
+
+void RequestLog::noteFault(std::uint64_t index, std::string_view fault) {
+    std::lock_guard lock(mutex_);
+    // Indices run on without gaps, so the entry's place follows from the first one kept.
+    if (entries_.empty() || index < entries_.front().index) return;
+    const auto place = index - entries_.front().index;
+    if (place < entries_.size()) entries_[place].fault = fault;
 }
 
 nlohmann::json RequestLog::fromIndex(std::uint64_t from) const {
@@ -80,6 +90,7 @@ nlohmann::json RequestLog::toJson(const Entry& entry) {
     };
     // A body that is not UTF-8 cannot travel exactly as a JSON string; its bytes follow in hex.
     if (!Utf8::isValid(entry.body)) out["bodyHex"] = Utf8::hex(entry.body);
+    if (!entry.fault.empty()) out["fault"] = entry.fault;
     return out;
 }
 

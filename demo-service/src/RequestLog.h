@@ -7,6 +7,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -28,9 +29,13 @@ public:
         std::vector<std::pair<std::string, std::string>> headers;
         std::string body;
         std::string remoteAddr;
+        std::string fault;  // the fault injected into this request ("faults=P"), if any
     };
 
-    void record(const httplib::Request& request);
+    // Records a request; returns its index.
+    std::uint64_t record(const httplib::Request& request);
+    // Notes on entry `index` the fault its request met (nothing if the entry is gone).
+    void noteFault(std::uint64_t index, std::string_view fault);
 
     // {"requests": [...], "next": N}: the entries numbered `from` and later, and the number to ask from next.
     nlohmann::json fromIndex(std::uint64_t from) const;

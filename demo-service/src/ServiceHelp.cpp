@@ -39,6 +39,9 @@ TRANSFER SWITCHES (query parameters of /pics and /videos addresses)
   gzip=1          Content-Encoding: gzip             redirects=N  N 302s before the file (redirectStatus=30x)
   redirectLoop=1  redirects to itself forever        version=K  serve version K (new ETag/Last-Modified)
   delay=M         wait M ms before answering         times=N  misbehave for the first N requests of the address
+  from=N          misbehave from the N-th request of the address on (with times=M: for M requests)
+  shortRange=N    a truthful 206 of only N bytes from the asked start (byte 0 without Range)
+  faults=P        P % of requests: 500, 503, a 302 to itself or a drop mid-body, at random (--seed S)
   Every file: Accept-Ranges, 206 + Content-Range, 416, ETag, Last-Modified, If-Range, If-None-Match.
 
 CONTROL (JSON; not in the request log)
@@ -53,6 +56,7 @@ CONTROL (JSON; not in the request log)
   DELETE /control/requests            clear the request log (also POST /control/requests/clear)
   GET  /control/usage | /control/feedback    mode=1 count | feedback received
   POST /control/media                 {"path":"/videos/tax-101.mp4","version":2}: the file is replaced
+  GET  /control/transfers             body bytes sent per path: {"bytes":{...},"total":N}; DELETE empties it
 
 See demo-service/README.md for details.)";
 }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -14,6 +15,7 @@ struct ServiceOptions {
     std::size_t maxThreads = 128;
     std::chrono::milliseconds stallCap{120000};  // longest stall when "stallMs" is not given
     bool accessLog = false;                      // one line per request on standard error
+    std::uint64_t seed = 1;                      // seeds the draws of the "faults" switch
 };
 
 }  // namespace qelvo::demo

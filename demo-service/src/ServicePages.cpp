@@ -25,8 +25,7 @@ void ServicePages::feedback(const httplib::Request& request, httplib::Response& 
     auto userId = request.get_param_value("userId");
     std::string notice;
     if (request.method == "POST") {
-        // A browser form: percent-encoded, "+" for a space.
-        const FormBody form(request.body, FormBody::Plus::Space);
+        const FormBody form(request.body);
         if (userId.empty()) userId = form.valueOr("userId");
         const auto reply = users_.feedback(userId, form.valueOr("content"), "page");
         const bool accepted = reply.value("result", "") == "0";

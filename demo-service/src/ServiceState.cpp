@@ -9,6 +9,8 @@ void ServiceState::reset() {
     behaviours.clearAll();
     versions.clear();
     mediaRequests.clear();
+    mediaFaults.restart();
+    transfers.clear();
 }
 
 }  // namespace qelvo::demo

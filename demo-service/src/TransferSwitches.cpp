@@ -118,7 +118,23 @@ std::optional<TransferSwitches> TransferSwitches::fromRequest(const httplib::Req
         if (!reader.read("times", 1, kMaxBytes, value)) return std::nullopt;
         switches.times = value;
     }
+    if (reader.has("from")) {
+        if (!reader.read("from", 1, kMaxBytes, value)) return std::nullopt;
+        switches.from = value;
+    }
+    if (reader.has("shortRange")) {
+        if (!reader.read("shortRange", 1, kMaxBytes, value)) return std::nullopt;
+        switches.shortRange = value;
+    }
+    if (!reader.read("faults", 0, 100, value)) return std::nullopt;
+    switches.faults = reader.has("faults") ? static_cast<unsigned>(value) : 0;
     return switches;
+}
+
+bool TransferSwitches::actsOn(std::uint64_t nth) const {
+    const std::uint64_t first = from.value_or(1);
+    if (nth < first) return false;
+    return !times || nth - first < *times;
 }
 
 TransferSwitches TransferSwitches::wellBehaved() const {

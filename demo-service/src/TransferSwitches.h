@@ -29,12 +29,20 @@ struct TransferSwitches {
     int redirectStatus = 302;            // redirectStatus=301|302|303|307|308
     std::optional<int> version;          // version=K: serve version K of the file
     std::chrono::milliseconds delay{0};  // delay=M: wait M ms before the response
-    std::optional<std::uint64_t> times;  // times=N: misbehave for the first N requests of this address only
+    std::optional<std::uint64_t> times;  // times=N: misbehave for N requests of this address only ...
+    std::optional<std::uint64_t> from;   // from=N: ... starting at its N-th request (default: the first)
+    std::optional<std::uint64_t> shortRange;  // shortRange=N: a truthful 206 of N bytes from the asked start
+    unsigned faults = 0;  // faults=P: P % of requests fail at random (500, 503, self-redirect, drop)
 
     // Reads the switches of a request; a malformed value is an error, told in `error`.
     static std::optional<TransferSwitches> fromRequest(const httplib::Request& request, std::string& error);
 
-    // The same switches without any misbehaviour (the version stays): what a request past "times" gets.
+    // Whether the switches act only on some requests of the address ("times", "from"), which must be counted.
+    bool windowed() const { return times.has_value() || from.has_value(); }
+    // Whether the `nth` request of the address (counting from 1) lies in the "from"/"times" window.
+    bool actsOn(std::uint64_t nth) const;
+
+    // The same switches without any misbehaviour (the version stays): what a request outside the window gets.
     TransferSwitches wellBehaved() const;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/device/DeviceServer.h"
 
+#include "platform/device/DeviceServerCallerCheck.h"
+
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -68,6 +70,8 @@ DeviceServerRequest requestOf(const httplib::Request& request) {
 
 void write(const DeviceServerResponse& from, httplib::Response& to) {
     to.status = from.status;
+    // Every answer is what its type says, also to a browser that would guess otherwise.
+    to.set_header("X-Content-Type-Options", "nosniff");
     for (const auto& [name, value] : from.headers)
         to.set_header(name.c_str(), value);
     if (from.stream) {
@@ -200,7 +204,7 @@ DeviceServerResponse DeviceServer::dispatch(const DeviceServerRequest& request) 
     return response;
 }
 
-void DeviceServer::configure(httplib::Server& server) {
+void DeviceServer::configureSocket(httplib::Server& server) {
     // One writer per answer and no delayed-ACK stall between headers and body.
     server.set_tcp_nodelay(true);
     server.set_keep_alive_timeout(2);
@@ -213,10 +217,19 @@ void DeviceServer::configure(httplib::Server& server) {
         int yes = 1;
         ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+}
 
-    // Every method reaches one dispatcher, which tells 404 from 405 by the route table.
-    const auto handle = [this](const httplib::Request& request, httplib::Response& response) {
-        write(dispatch(requestOf(request)), response);
+void DeviceServer::configure(httplib::Server& server, int port) {
+    // Every method reaches one dispatcher, which tells 404 from 405 by the route table,
+    // once the caller check has let the request through.
+    const auto handle = [this, check = DeviceServerCallerCheck(port)](const httplib::Request& request,
+                                                                      httplib::Response& response) {
+        const auto call = requestOf(request);
+        if (auto refused = check.refusal(call)) {
+            write(*refused, response);
+            return;
+        }
+        write(dispatch(call), response);
     };
     server.Get(".*", handle);
     server.Post(".*", handle);
@@ -258,7 +271,7 @@ bool DeviceServer::start(int port) {
     }
     addDisplayRoutes();
     auto server = std::make_unique<httplib::Server>();
-    configure(*server);
+    configureSocket(*server);
     errno = 0;
     const int bound =
         port == 0 ? server->bind_to_any_port(kLoopback) : (server->bind_to_port(kLoopback, port) ? port : -1);
@@ -268,6 +281,8 @@ bool DeviceServer::start(int port) {
              error != 0 ? std::error_code(error, std::generic_category()).message() : "bind failed");
         return false;
     }
+    // The handlers go in once the port is known: the caller check compares against it.
+    configure(*server, bound);
 
     gate_.open();
     display_->open();

@@ -26,6 +26,9 @@ namespace platform {
 // DeviceReply becomes the answer (status and JSON body).
 //
 // Answers of the server itself, all with {"error": "text"} bodies:
+//   403  a Host that does not name this server, or an Origin other than the display
+//        page's own;  415  a POST body not sent as application/json (checked before
+//        any route, see DeviceServerCallerCheck)
 //   400  a POST body that is not a JSON object (an empty body counts as {}), or a
 //        /api/log "from" that is not a non-negative whole number (a missing one is 0)
 //   404  no such route;  405  a route that exists for another method (Allow tells which)
@@ -80,7 +83,8 @@ private:
     DeviceServerResponse callOnMain(const std::function<DeviceReply()>& call);
     DeviceServerResponse dispatch(const DeviceServerRequest& request) const;
     const Route* findRoute(const std::string& method, const std::string& path) const;
-    void configure(httplib::Server& server);
+    static void configureSocket(httplib::Server& server);
+    void configure(httplib::Server& server, int port);
     void addDisplayRoutes();
 
     DeviceOperations& operations_;

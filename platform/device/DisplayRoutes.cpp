@@ -30,6 +30,25 @@ constexpr auto kPageFetchSeconds = 10;
 // Pictures written as PNG are kept until this many are held, then all are dropped.
 constexpr std::size_t kMaxKeptPictures = 128;
 
+// The display page loads its own scripts, styles, pictures, movie and the web-page
+// frame from this server, and nothing else; no other site may frame it (a click tricked
+// through a frame would still be a tap). The script places each view's box through its
+// style attribute, so style attributes are allowed, but no inline style sheet or script.
+constexpr char kDisplayPolicy[] =
+    "default-src 'none'; script-src 'self'; style-src 'self'; style-src-attr 'unsafe-inline'; "
+    "img-src 'self'; media-src 'self'; frame-src 'self'; connect-src 'self'; base-uri 'none'; "
+    "form-action 'none'; frame-ancestors 'none'";
+// A page from the network is an opaque origin even when opened on its own, so it cannot
+// call the device API as the display page; it runs its scripts inside the display's frame
+// and nothing more.
+constexpr char kWebPagePolicy[] = "sandbox allow-scripts; frame-ancestors 'self'";
+
+DeviceServerResponse withPolicy(DeviceServerResponse response, const char* policy) {
+    response.headers.emplace_back("Content-Security-Policy", policy);
+    response.headers.emplace_back("Referrer-Policy", "no-referrer");
+    return response;
+}
+
 std::string contentTypeOf(const std::filesystem::path& file) {
     const std::string extension = file.extension().string();
     if (extension == ".html") return "text/html; charset=utf-8";
@@ -195,6 +214,17 @@ std::shared_ptr<DisplayWatcher> DisplayRoutes::watcher() const {
 }
 
 std::vector<DisplayRoutes::Route> DisplayRoutes::routes() {
+    auto out = unguardedRoutes();
+    for (auto& route : out) {
+        const char* policy = route.path == "/display/web" ? kWebPagePolicy : kDisplayPolicy;
+        route.handler = [handler = std::move(route.handler), policy](const DeviceServerRequest& request) {
+            return withPolicy(handler(request), policy);
+        };
+    }
+    return out;
+}
+
+std::vector<DisplayRoutes::Route> DisplayRoutes::unguardedRoutes() {
     std::vector<Route> out;
     out.push_back({"GET", "/", [this](const DeviceServerRequest&) { return asset("index.html"); }});
     std::error_code error;

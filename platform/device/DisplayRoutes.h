@@ -42,6 +42,8 @@ public:
     DisplayRoutes(const DisplayRoutes&) = delete;
     DisplayRoutes& operator=(const DisplayRoutes&) = delete;
 
+    // Every answer carries the page's content security policy (the web page its own,
+    // sandboxed one) and sends no referrer.
     std::vector<Route> routes();
     // The event stream answers while open; close() ends every stream at once.
     void open();
@@ -58,6 +60,7 @@ public:
     static std::string pageWithLinkRelay(const std::string& html, const std::string& url);
 
 private:
+    std::vector<Route> unguardedRoutes();
     DeviceServerResponse asset(const std::string& name) const;
     DeviceServerResponse events();
     DeviceServerResponse picture(const DeviceServerRequest& request);

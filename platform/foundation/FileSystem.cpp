@@ -95,13 +95,13 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 }  // namespace
 
-bool FileSystem::writeFileAtomically(const std::string& path, std::string_view bytes) {
+bool FileSystem::writeFileAtomically(const std::string& path, std::string_view bytes, Durability durability) {
     static std::atomic<unsigned> counter{0};
     if (path.empty() || path.back() == '/') return false;
     const std::string side = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     const int fd = ::open(side.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool written = writeAll(fd, bytes) && (durability == Durability::Renamed || ::fsync(fd) == 0);
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(side.c_str(), path.c_str()) != 0) {
         ::unlink(side.c_str());
@@ -118,6 +118,13 @@ std::optional<std::uint64_t> FileSystem::fileSize(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
     return static_cast<std::uint64_t>(info.st_size);
+}
+
+std::optional<std::chrono::system_clock::time_point> FileSystem::modificationDate(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    const auto since = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+    return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(since));
 }
 
 std::optional<FileSystem::SpaceInfo> FileSystem::space(const std::string& path) {

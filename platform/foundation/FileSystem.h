@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,11 +23,19 @@ public:
     // Relative paths of every entry below a folder, parents before children.
     static std::optional<std::vector<std::string>> listRecursive(const std::string& path);
     static std::optional<std::string> readFile(const std::string& path);
-    // Writes to a side file in the same folder, flushes it and renames it over the
-    // target, so readers see either the old content or the new, never a mix.
-    static bool writeFileAtomically(const std::string& path, std::string_view bytes);
+    // How far an atomic write goes before it returns.
+    enum class Durability {
+        Flushed,  // on the disk before it replaces the old file: survives a power cut
+        Renamed,  // replaces the old file at once: survives the process being killed, not a power cut
+    };
+    // Writes to a side file in the same folder and renames it over the target, so readers
+    // see either the old content or the new, never a mix.
+    static bool writeFileAtomically(const std::string& path, std::string_view bytes,
+                                    Durability durability = Durability::Flushed);
     static bool rename(const std::string& from, const std::string& to);
     static std::optional<std::uint64_t> fileSize(const std::string& path);
+    // When the file's content last changed.
+    static std::optional<std::chrono::system_clock::time_point> modificationDate(const std::string& path);
 
     struct SpaceInfo {
         std::uint64_t total;

@@ -128,10 +128,10 @@ std::optional<std::string> PropertyList::toXml(const Value& root) {
     return PropertyListWriter::write(root);
 }
 
-bool PropertyList::writeAtomically(const Value& root, const std::string& path) {
+bool PropertyList::writeAtomically(const Value& root, const std::string& path, FileSystem::Durability durability) {
     const auto xml = toXml(root);
     if (!xml) return false;
-    return FileSystem::writeFileAtomically(path, *xml);
+    return FileSystem::writeFileAtomically(path, *xml, durability);
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Json.h"
 
 #include <optional>
@@ -21,7 +22,8 @@ public:
     // (a null anywhere inside), or when the root is no array or dictionary.
     static std::optional<std::string> toXml(const Value& root);
     // Writes atomically; on failure the file keeps its previous content.
-    static bool writeAtomically(const Value& root, const std::string& path);
+    static bool writeAtomically(const Value& root, const std::string& path,
+                                FileSystem::Durability durability = FileSystem::Durability::Flushed);
 };
 
 }  // namespace platform

@@ -223,6 +223,11 @@ Clock& RunLoop::clock() const {
     return *clock_;
 }
 
+std::shared_ptr<Clock> RunLoop::sharedClock() const {
+    std::lock_guard lock(mutex_);
+    return clock_;
+}
+
 double RunLoop::secondsSince(Clock::TimePoint start) const {
     return std::chrono::duration<double>(clock().now() - start).count();
 }

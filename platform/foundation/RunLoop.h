@@ -68,6 +68,8 @@ public:
     // Takes ownership of the clock; a ManualClock then fires timers as it advances.
     void setClock(std::shared_ptr<Clock> clock);
     Clock& clock() const;
+    // The clock itself, for what must read it from other threads.
+    std::shared_ptr<Clock> sharedClock() const;
     double secondsSince(Clock::TimePoint start) const;
 
     bool isLoopThread() const;

@@ -120,7 +120,7 @@ private:
             curl_multi_perform(multi_, &stillRunning);
             collectFinished();
             for (auto& [id, transfer] : running_) {
-                transfer->dispatch();
+                transfer->dispatchProgress();
                 transfer->resumeIfCaughtUp();
             }
             curl_multi_poll(multi_, nullptr, 0, kIdleWaitMilliseconds, nullptr);

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/CurlError.h"
+#include "platform/net/HttpFileSink.h"
 #include "platform/net/HttpTransferRegistry.h"
 
 #include <curl/curl.h>
@@ -55,6 +56,11 @@ CURL* HttpTransfer::open(bool bypassProxyForLoopback) {
     curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     if (bypassProxyForLoopback) {
         curl_easy_setopt(easy_, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    }
+    if (request_.bodyFile) {
+        // A file download: bigger reads mean fewer hand-overs to the file's writer.
+        curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kFileBufferSize);
+        request_.bodyFile->setWake(wakeNetwork_);
     }
 
     if (request_.method == "GET") {
@@ -111,6 +117,13 @@ std::size_t HttpTransfer::onHeader(char* data, std::size_t size, std::size_t cou
 
 std::size_t HttpTransfer::onBody(char* data, std::size_t size, std::size_t count, void* self) {
     auto* transfer = static_cast<HttpTransfer*>(self);
+    if (transfer->request_.bodyFile && !transfer->discardingBody_) {
+        switch (transfer->request_.bodyFile->append(std::string_view(data, size * count))) {
+            case HttpFileSink::Accept::Taken: return size * count;
+            case HttpFileSink::Accept::Pause: transfer->paused_.store(true); return CURL_WRITEFUNC_PAUSE;
+            case HttpFileSink::Accept::Failed: return 0;  // ends the transfer with a write error
+        }
+    }
     if (!transfer->discardingBody_ && !transfer->cancelled_.load(std::memory_order_relaxed)) {
         if (transfer->undelivered_.load() >= kMaxUndeliveredBytes) {
             // curl keeps these bytes and offers them again after resumeIfCaughtUp().
@@ -165,6 +178,7 @@ void HttpTransfer::queueData() {
         return;
     }
     undelivered_.fetch_add(body_.size());
+    dataQueued_ = true;
     queue([this, chunk = std::move(body_)](HttpTaskDelegate& delegate) {
         delegate.didReceiveData(chunk);
         // The delivery lambda keeps the transfer alive while its events run.
@@ -184,27 +198,58 @@ void HttpTransfer::queue(Event event) {
 
 void HttpTransfer::complete(int result) {
     queueData();
+    Event last;
     if (result == CURLE_OK) {
-        queue([](HttpTaskDelegate& delegate) { delegate.didFinish(); });
+        last = [](HttpTaskDelegate& delegate) { delegate.didFinish(); };
     } else {
         long osErrno = 0;
         if (easy_ != nullptr) {
             curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &osErrno);
         }
         HttpError error = CurlError::toHttpError(result, osErrno);
-        queue([error](HttpTaskDelegate& delegate) { delegate.didFail(error); });
+        last = [error](HttpTaskDelegate& delegate) { delegate.didFail(error); };
     }
+    if (request_.bodyFile) {
+        // The end is told once every byte of the body is in the file, by the file's writer.
+        dispatch();
+        ended_ = true;
+        request_.bodyFile->finish([self = shared_from_this(), last = std::move(last)]() mutable {
+            std::vector<Event> events;
+            events.push_back(std::move(last));
+            // Moved on: the writer keeps no reference, so the transfer ends where it is delivered.
+            post(std::move(self), std::move(events), true);
+        });
+        return;
+    }
+    queue(std::move(last));
     ended_ = true;
+    dispatch();
+}
+
+void HttpTransfer::dispatchProgress() {
+    if (!request_.bodyFile && body_.empty() && !dataQueued_) {
+        return;
+    }
     dispatch();
 }
 
 void HttpTransfer::dispatch() {
     queueData();
+    dataQueued_ = false;
     if (events_.empty() || cancelled_.load(std::memory_order_relaxed)) {
         events_.clear();
         return;
     }
-    deliverOn_.post([self = shared_from_this(), events = std::move(events_), ended = ended_] {
+    post(shared_from_this(), std::move(events_), ended_);
+    events_.clear();
+}
+
+void HttpTransfer::post(std::shared_ptr<HttpTransfer> transfer, std::vector<Event> events, bool ended) {
+    if (transfer->cancelled_.load()) {
+        return;
+    }
+    RunLoop& deliverOn = transfer->deliverOn_;
+    deliverOn.post([self = std::move(transfer), events = std::move(events), ended] {
         for (std::size_t i = 0; i < events.size(); ++i) {
             // A callback may have cancelled the transfer: nothing more then.
             if (self->cancelled_.load()) {
@@ -223,11 +268,12 @@ void HttpTransfer::dispatch() {
             }
         }
     });
-    events_.clear();
 }
 
 void HttpTransfer::resumeIfCaughtUp() {
-    if (easy_ != nullptr && paused_.load() && undelivered_.load() < kMaxUndeliveredBytes / 2) {
+    const bool caughtUp = request_.bodyFile ? request_.bodyFile->canResume()
+                                            : undelivered_.load() < kMaxUndeliveredBytes / 2;
+    if (easy_ != nullptr && paused_.load() && caughtUp) {
         paused_.store(false);
         curl_easy_pause(easy_, CURLPAUSE_CONT);
     }

@@ -40,6 +40,11 @@ public:
     // Hands the events gathered so far (body bytes included) to the delivery
     // thread in one go, so that a reply costs that thread one wake-up, not three.
     void dispatch();
+    // Network thread, between reads of a transfer still running: hands over what is worth a
+    // wake-up now. A response alone waits for its first body bytes or its end (a short reply
+    // whose headers and body come in two reads then still costs one wake-up), unless its body
+    // goes to a file, whose writer waits for the delivery thread to say where it goes.
+    void dispatchProgress();
     // The transfer ended with `result` (a CURLcode): dispatches its last events.
     void complete(int result);
 
@@ -63,6 +68,8 @@ private:
     using Event = std::function<void(HttpTaskDelegate&)>;
     void queue(Event event);
     void queueData();
+    // Hands `events` to the delivery thread; `ended`: the last one ends the transfer.
+    static void post(std::shared_ptr<HttpTransfer> self, std::vector<Event> events, bool ended);
 
     const HttpTaskId id_;
     const HttpRequest request_;
@@ -72,6 +79,8 @@ private:
     // Body bytes handed over but not yet delivered: above the limit the transfer pauses, so a
     // slow receiver does not make the process hold the whole body in memory.
     static constexpr std::size_t kMaxUndeliveredBytes = std::size_t{4} * 1024 * 1024;
+    // curl's read size for a body that goes to a file.
+    static constexpr long kFileBufferSize = 256L * 1024;
     std::atomic<std::size_t> undelivered_{0};
     std::atomic<bool> paused_{false};
     std::function<void()> wakeNetwork_;
@@ -87,6 +96,7 @@ private:
     std::string body_;
     std::vector<Event> events_;
     bool ended_ = false;  // the last event is queued
+    bool dataQueued_ = false;  // events_ holds body bytes
 };
 
 }  // namespace platform

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace platform {
+
+class HttpFileSink;
 
 using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
 
@@ -21,6 +24,9 @@ struct HttpRequest {
     // "Location") and the load finishes there, so the caller can follow it itself.
     bool followRedirects = true;
     long maxRedirects = 20;
+    // When set, the body goes into this file on a writer of its own instead of to the delegate's
+    // didReceiveData, and the end is delivered once every byte is in the file.
+    std::shared_ptr<HttpFileSink> bodyFile;
 };
 
 struct HttpResponse {

@@ -43,12 +43,12 @@ TEST_F(FeedBackViewConTest, AnEmptyTextIsNotSentAndTheHintShowsExactlyWhileEmpty
     EXPECT_FALSE(form->tipLabel()->isHidden());
 }
 
-TEST_F(FeedBackViewConTest, LoggedOutTheTextGoesUnchangedWithAnEmptyUserAndAnAcceptedTextClosesTheForm) {
+TEST_F(FeedBackViewConTest, LoggedOutTheTextGoesEncodedWithAnEmptyUserAndAnAcceptedTextClosesTheForm) {
     service.reply("kym8.7", platform::Value{{"result", "0"}});
     type("a&b=c 很好");
     submit();
     ASSERT_TRUE(pump([&] { return !feedbackBody().empty() && shows("感谢您的宝贵意见!"); }));
-    EXPECT_EQ(feedbackBody(), "mode=kym8.7&userId=&content=a&b=c 很好");
+    EXPECT_EQ(feedbackBody(), "mode=kym8.7&userId=&content=a%26b%3Dc+%E5%BE%88%E5%A5%BD");
     advance(platform::ViewController::kTransitionDuration);
     EXPECT_EQ(screens().back(), "StuCenterViewCon");
 }
@@ -60,7 +60,7 @@ TEST_F(FeedBackViewConTest, ARefusedTextStaysWithTheServicesMessageAndIsSentUnde
     type("短");
     submit();
     ASSERT_TRUE(pump([&] { return shows("内容过短"); }));
-    EXPECT_EQ(feedbackBody(), "mode=kym8.7&userId=demo&content=短");
+    EXPECT_EQ(feedbackBody(), "mode=kym8.7&userId=demo&content=%E7%9F%AD");
     EXPECT_EQ(screens().back(), "FeedBackViewCon");
     EXPECT_EQ(form->textView()->text(), "短");
     EXPECT_EQ(screen()["hud"], nullptr);

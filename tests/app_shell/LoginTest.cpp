@@ -88,7 +88,7 @@ TEST_F(LoginTest, EmptyFieldsAreRefusedWithAToastAndNothingIsSent) {
     EXPECT_EQ(screen()["hud"], "正在登录...");
     EXPECT_TRUE(pump([&] { return service.count("8") == 1; }));
     service.release();
-    EXPECT_EQ(service.lastBody("8"), "mode=8&userName=demo&password= ");
+    EXPECT_EQ(service.lastBody("8"), "mode=8&userName=demo&password=+");
 }
 
 TEST_F(LoginTest, SuccessStoresTheSessionAnnouncesItAndClosesHalfASecondLater) {

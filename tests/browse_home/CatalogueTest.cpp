@@ -167,7 +167,7 @@ TEST_F(CatalogueTest, TappingLoadMoreWhileAPageIsOnItsWaySendsNothingAndKeepsThe
     EXPECT_EQ(catalogue->nowPage(), 2);
 }
 
-TEST_F(CatalogueTest, AFailedFirstPageIsStoredWithItsMomentButShowsNothing) {
+TEST_F(CatalogueTest, AFailedFirstPageAdvancesTheMomentButKeepsTheStoredPage) {
     service.reply(kPage1, pagedReply(1, true, 0, 10, "分类"));
     openCatalogue();
     firstPage();
@@ -178,7 +178,9 @@ TEST_F(CatalogueTest, AFailedFirstPageIsStoredWithItsMomentButShowsNothing) {
     ASSERT_TRUE(waitForRequests(kPage1, 2));
     ASSERT_TRUE(pump([&] { return !catalogue->dataRequest()->running(); }));
     EXPECT_EQ(catalogue->dataList().size(), 10U);
-    EXPECT_NE(CacheFreshness::readCachedReply(CourseViewCon::kCacheFile)->find("\"result\":\"1\""),
+    EXPECT_EQ(CacheFreshness::readCachedReply(CourseViewCon::kCacheFile)->find("\"result\":\"1\""),
+              std::string::npos);
+    EXPECT_NE(CacheFreshness::readCachedReply(CourseViewCon::kCacheFile)->find("\"result\":\"0\""),
               std::string::npos);
     EXPECT_FALSE(CacheFreshness::needsRefresh(CourseViewCon::kRefreshTimeKey));
 }

@@ -157,18 +157,18 @@ TEST_F(NewsListTest, APageOneReplyIsStoredWithItsMomentAndKeeps299SecondsButNot3
     EXPECT_TRUE(list->reloading()) << "301 seconds fetch again";
 }
 
-TEST_F(NewsListTest, AFailedReplyWithNowPageOneIsStillStoredButChangesNothingOnScreen) {
+TEST_F(NewsListTest, AFailedReplyWithNowPageOneAdvancesTheMomentButKeepsThePageAndTheCache) {
     service.reply(kPage1, newsPage(1, true, 0, 10));
     openChannel();
     refreshThroughReply(0);
     ASSERT_EQ(list->dataList().size(), 10U);
+    const auto good = CacheFreshness::readCachedReply("newsCateID12.plist");
+    platform::UserDefaults::standard().setObject("2000-01-01 00:00:00", "newsCateID12");
     service.reply(kPage1, Value{{"result", "1"}, {"nowPage", "1"}, {"message", "busy"}});
     advance(400);
     refreshThroughReply(1);
-    ASSERT_TRUE(pump([&] {
-        auto stored = CacheFreshness::readCachedReply("newsCateID12.plist");
-        return stored && stored->find("busy") != std::string::npos;
-    }));
+    ASSERT_TRUE(pump([&] { return platform::UserDefaults::standard().stringForKey("newsCateID12") != "2000-01-01 00:00:00"; }));
+    EXPECT_EQ(CacheFreshness::readCachedReply("newsCateID12.plist"), good);
     EXPECT_EQ(list->dataList().size(), 10U);
     EXPECT_TRUE(footerOf(*list->listTableView()));
 }

@@ -14,9 +14,9 @@ namespace {
 
 using platform::Value;
 
-const char* const kPage1 = "mode=7&searchKey=税&nowPage=1&pageSize=10";
-const char* const kPage2 = "mode=7&searchKey=税&nowPage=2&pageSize=10";
-const char* const kPage3 = "mode=7&searchKey=税&nowPage=3&pageSize=10";
+const char* const kPage1 = "mode=7&searchKey=%E7%A8%8E&nowPage=1&pageSize=10";
+const char* const kPage2 = "mode=7&searchKey=%E7%A8%8E&nowPage=2&pageSize=10";
+const char* const kPage3 = "mode=7&searchKey=%E7%A8%8E&nowPage=3&pageSize=10";
 
 std::shared_ptr<LoadMoreFooter> footerOf(platform::TableView& list) {
     return std::dynamic_pointer_cast<LoadMoreFooter>(list.tableFooterView());
@@ -87,7 +87,7 @@ TEST_F(SearchResultTest, TwentyFiveCoursesShowInPagesOfTenWithTheFooterUntilTheL
 TEST_F(SearchResultTest, ACategorySearchSendsItsSearchId) {
     openResults("5");
     ASSERT_TRUE(waitForRequests("mode=7", 1));
-    EXPECT_EQ(service.bodies().front(), "mode=7&searchKey=税&searchId=5&nowPage=1&pageSize=10");
+    EXPECT_EQ(service.bodies().front(), "mode=7&searchKey=%E7%A8%8E&searchId=5&nowPage=1&pageSize=10");
 }
 
 TEST_F(SearchResultTest, NothingFoundShowsTheToastAndTheScreenClosesItselfAfterEightTenths) {

@@ -129,7 +129,7 @@ TEST_F(SearchScreenTest, TextWithSpacesIsStoredAndSentAsTyped) {
     EXPECT_EQ(shown->searchId(), "");
     EXPECT_TRUE(shown->hidesBottomBarWhenPushed());
     ASSERT_TRUE(waitForRequests("mode=7", 1));
-    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey= 税务 &nowPage=1&pageSize=10");
+    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=+%E7%A8%8E%E5%8A%A1+&nowPage=1&pageSize=10");
 }
 
 TEST_F(SearchScreenTest, SearchingAgainMovesTheTextToTheTopInsteadOfRepeatingIt) {
@@ -183,7 +183,7 @@ TEST_F(SearchScreenTest, TappingAHistoryRowMovesItUpAndSearchesItWithoutCategory
     EXPECT_EQ(shown->keyWords(), "审计");
     EXPECT_EQ(shown->searchId(), "");
     ASSERT_TRUE(waitForRequests("mode=7", 1));
-    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=审计&nowPage=1&pageSize=10");
+    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=%E5%AE%A1%E8%AE%A1&nowPage=1&pageSize=10");
 }
 
 TEST_F(SearchScreenTest, ClearingTheHistoryRemovesTheRowsAndTheFooter) {
@@ -260,7 +260,7 @@ TEST_F(SearchScreenTest, KeysComeFromTheCacheAndAReplyIsStoredWithItsMoment) {
     EXPECT_EQ(sent("mode=6"), 2U);
 }
 
-TEST_F(SearchScreenTest, AReplyThatIsNotJsonKeepsTheKeysButIsStoredAndAFailureStoresNothing) {
+TEST_F(SearchScreenTest, FailedRepliesKeepTheKeysAndTheCacheButAdvanceTheMoment) {
     CacheFreshness::writeCachedReply("mode6.plist", keysReply(3).dump());
     refuseConnections();
     openSearch(false);
@@ -273,8 +273,15 @@ TEST_F(SearchScreenTest, AReplyThatIsNotJsonKeepsTheKeysButIsStoredAndAFailureSt
     search->viewWillAppear(false);
     ASSERT_TRUE(pump([&] { return keyReplies() > handled; }));
     EXPECT_EQ(keyButtons().size(), 3U) << "the keys shown stay";
-    EXPECT_EQ(CacheFreshness::readCachedReply("mode6.plist"),
-              std::optional<std::string>("<html>oops</html>"));
+    EXPECT_EQ(CacheFreshness::readCachedReply("mode6.plist"), keysReply(3).dump()) << "the good keys stay";
+    EXPECT_FALSE(CacheFreshness::needsRefresh("SearchCateRefreshTime"));
+
+    service.reply("mode=6", Value{{"result", "1"}, {"message", "busy"}});
+    advance(301);
+    handled = keyReplies();
+    search->viewWillAppear(false);
+    ASSERT_TRUE(pump([&] { return keyReplies() > handled; }));
+    EXPECT_EQ(CacheFreshness::readCachedReply("mode6.plist"), keysReply(3).dump());
     EXPECT_FALSE(CacheFreshness::needsRefresh("SearchCateRefreshTime"));
 }
 
@@ -292,7 +299,7 @@ TEST_F(SearchScreenTest, ACategoryKeyOpensResultsWithItsSearchIdAndIsNotRemember
     EXPECT_EQ(shown->searchTitle(), "增值税");
     EXPECT_TRUE(shown->hidesBottomBarWhenPushed());
     ASSERT_TRUE(waitForRequests("mode=7", 1));
-    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=增值税&searchId=5&nowPage=1&pageSize=10");
+    EXPECT_EQ(service.lastBody("mode=7"), "mode=7&searchKey=%E5%A2%9E%E5%80%BC%E7%A8%8E&searchId=5&nowPage=1&pageSize=10");
     EXPECT_FALSE(FileManagerUtil::getHistorySearchArray().has_value());
 }
 

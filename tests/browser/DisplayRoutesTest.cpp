@@ -78,6 +78,14 @@ TEST_F(DisplayServerTest, ThePageAndItsFilesAreServedAtTheRootAndTheEventStreamS
     ASSERT_TRUE(script);
     EXPECT_EQ(script->status, 200);
     EXPECT_EQ(script->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+    // The page and its files load only from this server and no other site may frame them.
+    for (const auto* answer : {&page, &script}) {
+        EXPECT_EQ((*answer)->get_header_value("X-Content-Type-Options"), "nosniff");
+        EXPECT_EQ((*answer)->get_header_value("Referrer-Policy"), "no-referrer");
+        const auto policy = (*answer)->get_header_value("Content-Security-Policy");
+        EXPECT_EQ(policy.rfind("default-src 'none'; script-src 'self';", 0), 0u) << policy;
+        EXPECT_NE(policy.find("frame-ancestors 'none'"), std::string::npos) << policy;
+    }
 
     // The stream's first event is the tree the operations give; the client stops reading after it.
     std::string received;
@@ -94,6 +102,9 @@ TEST_F(DisplayServerTest, ThePageAndItsFilesAreServedAtTheRootAndTheEventStreamS
 TEST_F(DisplayServerTest, PicturesPagesAndMoviesThatNoViewShowsAreNotServed) {
     EXPECT_EQ(get("/display/picture")->status, 400);
     EXPECT_EQ(get("/display/picture?src=http%3A%2F%2F127.0.0.1%3A1%2Fa.jpg")->status, 404);
+    for (const std::string file :
+         {"%2Fetc%2Fpasswd", "..%2F..%2F..%2Fetc%2Fpasswd", "file%3A%2F%2F%2Fetc%2Fpasswd", ".."})
+        EXPECT_EQ(get("/display/picture?src=" + file)->status, 404) << file;
     EXPECT_EQ(get("/display/web?url=file%3A%2F%2F%2Fetc%2Fpasswd")->status, 400);
     EXPECT_EQ(get("/display/web?url=http%3A%2F%2F127.0.0.1%3A1%2F")->status, 404);
     EXPECT_EQ(get("/display/movie")->status, 404);

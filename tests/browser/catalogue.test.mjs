@@ -33,7 +33,7 @@ test('dragging the catalogue and tapping "加载更多" reaches its last page, i
       await s.clickText('加载更多');
       loads++;
       // The next page's first category is drawn under the last one shown.
-      await s.page.waitForFunction((title) => JSON.stringify(window.qelvo.tree).includes(title), categories[rowsBefore], { timeout: 15000 });
+      await s.waitInPage((title) => JSON.stringify(window.qelvo.tree).includes(title), categories[rowsBefore], { timeout: 15000 });
     }
     await s.dragPoints([160, 440], [160, 240]);
     await s.page.waitForTimeout(150);

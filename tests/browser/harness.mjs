@@ -39,14 +39,16 @@ function stopProcess(proc) {
 }
 
 export class Session {
-  static async open(name) {
-    const session = new Session(name);
+  // `browserArgs`: extra Chromium switches (a host name mapped to 127.0.0.1, say).
+  static async open(name, { browserArgs = [] } = {}) {
+    const session = new Session(name, browserArgs);
     await session.start();
     return session;
   }
 
-  constructor(name) {
+  constructor(name, browserArgs = []) {
     this.name = name;
+    this.browserArgs = browserArgs;
     this.home = mkdtempSync(path.join(tmpdir(), 'qelvo-browser-'));
     this.shots = 0;
   }
@@ -59,12 +61,16 @@ export class Session {
       ['--service-host', `127.0.0.1:${this.service.port}`, '--device-port', '0', '--container', this.home],
       /device API http:\/\/127\.0\.0\.1:(\d+)/);
     this.url = `http://127.0.0.1:${this.app.port}/`;
-    this.browser = await chromium.launch({ executablePath: process.env.QELVO_CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox'] });
+    this.browser = await chromium.launch({ executablePath: process.env.QELVO_CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox', ...this.browserArgs] });
     this.page = await this.browser.newPage({ viewport: { width: 760, height: 900 } });
     this.errors = [];
     this.page.on('pageerror', (error) => this.errors.push(error.message));
+    // The display must work within its own content security policy.
+    this.page.on('console', (message) => {
+      if (/Content Security Policy/.test(message.text())) this.errors.push(message.text());
+    });
     await this.page.goto(this.url);
-    await this.page.waitForFunction(() => window.qelvo && window.qelvo.revision > 0);
+    await this.waitInPage(() => window.qelvo && window.qelvo.revision > 0);
   }
 
   async close() {
@@ -148,7 +154,7 @@ export class Session {
     await this.waitForText(user);
     await this.focusField('密码');
     await this.page.keyboard.type(password);
-    await this.page.waitForFunction(
+    await this.waitInPage(
       (count) => JSON.stringify(window.qelvo.tree).includes('\u25cf'.repeat(count)), password.length);
   }
 
@@ -205,7 +211,7 @@ export class Session {
   // waits for a list to stop before tapping a row: a touch on a list that still moves only
   // stops it. The app is asked itself, as the drawn tree can lag behind it.
   async untilStill() {
-    await this.page.waitForFunction(() => /^(drag|swipe|tap) /.test(document.getElementById('last-call').textContent));
+    await this.waitInPage(() => /^(drag|swipe|tap) /.test(document.getElementById('last-call').textContent));
     await this.until(() => this.page.evaluate(async () => {
       const tree = await (await fetch('/api/tree')).text();
       return !tree.includes('"moving":true');
@@ -238,6 +244,24 @@ export class Session {
           x: (box.left - phone.left) / scale, w: box.width / scale, y: (box.top - phone.top) / scale, h: box.height / scale };
       }).filter((t) => t.h > 0 && t.y >= top && t.y + t.h <= bottom && t.x >= -0.5 && t.x + t.w <= 320.5).sort((a, b) => a.y - b.y).map((t) => t.text);
     }, [top, bottom]);
+  }
+
+  // Waits until `predicate`, run in the display page with `arg`, answers something true,
+  // and gives that answer. The page's content security policy forbids evaluating strings,
+  // which Playwright's own waitForFunction does inside the page, so the predicate runs
+  // in a function handed to the page through the automation protocol instead.
+  async waitInPage(predicate, arg = null, { timeout = 30000 } = {}) {
+    const answer = await this.page.evaluate(`(async (arg) => {
+      const predicate = ${predicate};
+      const end = performance.now() + ${timeout};
+      for (;;) {
+        const answer = await predicate(arg);
+        if (answer || performance.now() > end) return answer;
+        await new Promise((resolve) => requestAnimationFrame(resolve));
+      }
+    })(${JSON.stringify(arg)})`);
+    if (!answer) throw new Error(`not true in ${timeout} ms: ${predicate}`);
+    return answer;
   }
 
   // Asks `check` again until it answers something true, as a person looks again.

@@ -10,7 +10,7 @@ after(async () => { if (s) await s.close(); });
 test('the home page draws its sections, tab bar and the pictures the app loaded', async () => {
   await s.waitForText('个人所得税');
   await s.waitForText('学员中心');
-  await s.page.waitForFunction(() => {
+  await s.waitInPage(() => {
     const pictures = [...document.querySelectorAll('#screen img.pic')].filter((img) => img.src.includes('http%3A'));
     return pictures.length >= 3 && pictures.every((img) => img.complete && img.naturalWidth > 0);
   }, null, { timeout: 15000 });
@@ -74,10 +74,10 @@ test('log in with the demo account and log out again', async () => {
 
 test('the device menu sends application events and network changes', async () => {
   await s.page.click('[data-network="cellular"]');
-  await s.page.waitForFunction(() => document.getElementById('last-call').textContent.startsWith('network'));
+  await s.waitInPage(() => document.getElementById('last-call').textContent.startsWith('network'));
   assert.match(await s.page.textContent('#last-call'), /→ 200/);
   await s.page.click('[data-network="wifi"]');
   await s.page.click('[data-app="memoryWarning"]');
-  await s.page.waitForFunction(() => document.getElementById('last-call').textContent.startsWith('app'));
+  await s.waitInPage(() => document.getElementById('last-call').textContent.startsWith('app'));
   assert.match(await s.page.textContent('#last-call'), /memoryWarning.*→ 200/);
 });

@@ -166,6 +166,27 @@ TEST_F(ControlTest, RequestLogKeepsBodiesThatAreNotUtf8AsHex) {
     EXPECT_EQ(requests[0].value("bodyHex", ""), qelvo::demo::Utf8::hex(body));
 }
 
+TEST_F(ControlTest, TransfersCountTheFileBytesSentPerPath) {
+    // One kept-alive connection: each body is counted before the next request is read.
+    auto cli = client();
+    cli.set_keep_alive(true);
+    const auto picture = cli.Get("/pics/ad2.jpg");
+    ASSERT_TRUE(picture);
+    ASSERT_TRUE(cli.Get("/videos/synthetic/100000.mp4", {{"Range", "bytes=40000-"}}));
+    ASSERT_TRUE(cli.Get("/videos/synthetic/100000.mp4?shortRange=1000"));
+    ASSERT_TRUE(cli.Get("/videos/synthetic/100000.mp4?status=500"));  // an error page is no file byte
+    const auto tally = json::parse(cli.Get("/control/transfers")->body);
+    EXPECT_EQ(tally.at("bytes").value("/pics/ad2.jpg", std::uint64_t{0}), picture->body.size());
+    EXPECT_EQ(tally.at("bytes").value("/videos/synthetic/100000.mp4", std::uint64_t{0}), 61000u);
+    EXPECT_EQ(tally.value("total", std::uint64_t{0}), picture->body.size() + 61000);
+
+    ASSERT_TRUE(cli.Delete("/control/transfers"));
+    EXPECT_EQ(json::parse(cli.Get("/control/transfers")->body), json::parse(R"({"bytes": {}, "total": 0})"));
+    ASSERT_TRUE(cli.Get("/pics/ad2.jpg"));
+    ASSERT_TRUE(cli.Post("/control/reset", "{}", "application/json"));
+    EXPECT_EQ(json::parse(cli.Get("/control/transfers")->body).value("total", 1), 0);
+}
+
 TEST_F(ControlTest, MediaVersionIsValidated) {
     EXPECT_TRUE(
         control("POST", "/control/media", {{"path", "videos/x.mp4"}, {"version", 1}}).contains("error"));

@@ -209,13 +209,13 @@ TEST_F(OperationsTest, SearchWithinASuggestedCategoryListsThatCategory) {
 }
 
 TEST_F(OperationsTest, SearchKeyMayContainAmpersandAndSpaces) {
-    const auto reply = operation("mode=7&searchKey=A&B=C&nowPage=1&pageSize=10");
+    const auto reply = operation("mode=7&searchKey=A%26B%3DC&nowPage=1&pageSize=10");
     EXPECT_EQ(reply.value("searchKey", ""), "A&B=C");
     EXPECT_EQ(reply.value("nowPage", ""), "1");
     EXPECT_TRUE(reply.at("dataList").empty());
     // Words separated by spaces must all match; the spaces around them do not count.
     const auto one = operation("mode=7&searchKey=住房&nowPage=1&pageSize=10").at("dataList");
-    const auto both = operation("mode=7&searchKey= 专项附加扣除 住房 &nowPage=1&pageSize=10").at("dataList");
+    const auto both = operation("mode=7&searchKey=+专项附加扣除+住房+&nowPage=1&pageSize=10").at("dataList");
     ASSERT_FALSE(both.empty());
     EXPECT_LT(both.size(), one.size());
     for (const auto& course : both) {
@@ -244,13 +244,17 @@ TEST_F(OperationsTest, LoginIsRefusedWithAMessageUnlessBothTextsMatchExactly) {
     }
 }
 
-TEST_F(OperationsTest, PasswordMayContainAmpersandAndEquals) {
-    EXPECT_EQ(operation("mode=8&userName=student&password=study2024").value("result", ""), "0");
-    EXPECT_EQ(operation("mode=8&userName=student&password=study2024&x=1").value("result", ""), "1");
+TEST_F(OperationsTest, APasswordWithReservedCharactersMatchesWhenSentEncoded) {
+    const auto reply = operation("mode=8&userName=symbols&password=a%26b%3Dc%2Bd+100%25");
+    EXPECT_EQ(reply.value("result", ""), "0") << reply.dump();
+    EXPECT_EQ(reply.value("userId", ""), "10004");
+    EXPECT_EQ(operation("mode=8&userName=symbols&password=a&b=c+d 100%").value("result", ""), "1")
+        << "unencoded, the body holds another password";
+    EXPECT_EQ(operation("mode=8&userName=student&password=study2024&x=1").value("result", ""), "0");
 }
 
 TEST_F(OperationsTest, FeedbackIsAcceptedAndStoredExactly) {
-    const auto reply = operation("mode=kym8.7&userId=demo&content=课程很好&希望多一些案例=谢谢");
+    const auto reply = operation("mode=kym8.7&userId=demo&content=课程很好%26希望多一些案例%3D谢谢");
     EXPECT_EQ(reply.value("result", ""), "0");
     EXPECT_EQ(operation("mode=kym8.7&userId=&content=视频清晰").value("result", ""), "0");
     const auto stored = control("GET", "/control/feedback").at("feedback");

@@ -5,6 +5,7 @@
 #include "Gzip.h"
 #include "SyntheticByteSource.h"
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 
@@ -178,6 +179,115 @@ TEST_F(TransferSwitchTest, TimesLimitsTheMisbehaviourToTheFirstRequests) {
     EXPECT_EQ(third.body.size(), 5000u);
 }
 
+TEST_F(TransferSwitchTest, FromAndTimesWindowTheSwitchesOntoLaterRequests) {
+    const auto file = SyntheticByteSource::bytes(5000, 0);
+    const std::string second = "/videos/synthetic/5000.mp4?status=500&from=2&times=1";
+    const auto first = fetch(second);
+    EXPECT_EQ(first.status, 200);
+    EXPECT_EQ(first.body, file);
+    const auto failed = fetch(second);
+    EXPECT_EQ(failed.status, 500);
+    EXPECT_NE(failed.body.find("<html"), std::string::npos);
+    const auto third = fetch(second);
+    EXPECT_EQ(third.status, 200);
+    EXPECT_EQ(third.body, file);
+
+    // Without "times" the window stays open; the version applies inside and outside it.
+    const std::string fromSecond = "/videos/synthetic/5000.mp4?dropAfter=10&from=2&version=3";
+    const auto whole = fetch(fromSecond);
+    EXPECT_TRUE(whole.completed);
+    EXPECT_EQ(whole.body, SyntheticByteSource::bytes(5000, 3));
+    for (int i = 0; i < 2; ++i) {
+        const auto cut = fetch(fromSecond);
+        EXPECT_FALSE(cut.completed);
+        EXPECT_EQ(cut.body, SyntheticByteSource::bytes(10, 3));
+    }
+}
+
+TEST_F(TransferSwitchTest, ShortRangeAnswersATruthfulSubRange) {
+    const auto file = SyntheticByteSource::bytes(5000, 0);
+    const auto ranged = fetch("/videos/synthetic/5000.mp4?shortRange=300", {{"Range", "bytes=1000-"}});
+    ASSERT_TRUE(ranged.completed);
+    EXPECT_EQ(ranged.status, 206);
+    EXPECT_EQ(header(ranged, "Content-Range"), "bytes 1000-1299/5000");
+    EXPECT_EQ(header(ranged, "Content-Length"), "300");
+    EXPECT_EQ(ranged.body, file.substr(1000, 300));
+
+    const auto unranged = fetch("/videos/synthetic/5000.mp4?shortRange=300");
+    ASSERT_TRUE(unranged.completed);
+    EXPECT_EQ(unranged.status, 206);
+    EXPECT_EQ(header(unranged, "Content-Range"), "bytes 0-299/5000");
+    EXPECT_EQ(unranged.body, file.substr(0, 300));
+
+    // A sub-range reaching past the end is the normal answer.
+    const auto tail = fetch("/videos/synthetic/5000.mp4?shortRange=300", {{"Range", "bytes=4800-"}});
+    EXPECT_EQ(tail.status, 206);
+    EXPECT_EQ(header(tail, "Content-Range"), "bytes 4800-4999/5000");
+    EXPECT_EQ(tail.body, file.substr(4800));
+    const auto whole = fetch("/videos/synthetic/5000.mp4?shortRange=5000");
+    EXPECT_EQ(whole.status, 200);
+    EXPECT_TRUE(header(whole, "Content-Range").empty());
+    EXPECT_EQ(whole.body, file);
+}
+
+TEST_F(TransferSwitchTest, FaultsDrawEveryKindRepeatablyAndTheTallyMatchesWhatArrived) {
+    const std::string path = "/videos/synthetic/200000.mp4";
+    const std::string target = path + "?faults=100";
+    const auto file = SyntheticByteSource::bytes(200000, 0);
+    // What the client saw of each request, named as the request log names the faults.
+    const auto run = [&](std::uint64_t& fileBytesReceived) {
+        std::vector<std::string> seen;
+        for (int i = 0; i < 40; ++i) {
+            const auto transfer = fetch(target);
+            if (transfer.status == 500 || transfer.status == 503) {
+                seen.push_back("status" + std::to_string(transfer.status));
+            } else if (transfer.status == 302 && header(transfer, "Location") == origin() + target) {
+                seen.emplace_back("redirect");
+            } else if (transfer.status == 200 && !transfer.completed &&
+                       header(transfer, "Content-Length") == "200000" && transfer.body.size() < file.size() &&
+                       transfer.body == file.substr(0, transfer.body.size())) {
+                seen.emplace_back("drop");
+                fileBytesReceived += transfer.body.size();
+            } else {
+                seen.push_back("unexpected " + std::to_string(transfer.status));
+            }
+        }
+        return seen;
+    };
+    const auto logged = [&] {
+        std::vector<std::string> faults;
+        const auto log = control("GET", "/control/requests?from=0");
+        for (const auto& entry : log.at("requests"))
+            faults.push_back(entry.value("fault", "none"));
+        return faults;
+    };
+
+    std::uint64_t received = 0;
+    const auto seen = run(received);
+    EXPECT_EQ(logged(), seen);
+    for (const char* kind : {"status500", "status503", "redirect", "drop"})
+        EXPECT_NE(std::find(seen.begin(), seen.end(), kind), seen.end()) << kind;
+    const auto tally = control("GET", "/control/transfers");
+    EXPECT_EQ(tally.at("bytes").value(path, std::uint64_t{0}), received);
+    EXPECT_EQ(tally.value("total", std::uint64_t{0}), received);
+
+    // A reset starts the draws over from the seed: the same requests meet the same faults.
+    control("POST", "/control/reset");
+    std::uint64_t receivedAgain = 0;
+    EXPECT_EQ(run(receivedAgain), seen);
+    EXPECT_EQ(receivedAgain, received);
+
+    // Below 100 percent, some requests are served normally and are not marked.
+    control("POST", "/control/reset");
+    int whole = 0;
+    for (int i = 0; i < 40; ++i)
+        whole += fetch("/videos/synthetic/2000.mp4?faults=25").body == SyntheticByteSource::bytes(2000, 0);
+    const auto marks = logged();
+    EXPECT_EQ(std::count(marks.begin(), marks.end(), "none"), whole);
+    EXPECT_GT(whole, 10);
+    EXPECT_LT(whole, 40);
+}
+
 TEST_F(TransferSwitchTest, DelayHoldsTheResponseBack) {
     const auto transfer = fetch("/pics/ad2.jpg?delay=300");
     ASSERT_TRUE(transfer.completed);
@@ -186,8 +296,8 @@ TEST_F(TransferSwitchTest, DelayHoldsTheResponseBack) {
 }
 
 TEST_F(TransferSwitchTest, MalformedSwitchValuesAreRefusedWith400) {
-    for (const char* query :
-         {"rate=fast", "status=42", "dropAfter=-1", "noLength=maybe", "redirectStatus=304"}) {
+    for (const char* query : {"rate=fast", "status=42", "dropAfter=-1", "noLength=maybe",
+                              "redirectStatus=304", "from=0", "shortRange=0", "faults=101"}) {
         const auto transfer = fetch(std::string("/videos/tax-101.mp4?") + query);
         EXPECT_EQ(transfer.status, 400) << query;
     }
@@ -195,6 +305,7 @@ TEST_F(TransferSwitchTest, MalformedSwitchValuesAreRefusedWith400) {
 
 TEST_F(TransferSwitchTest, StalledTransfersDoNotHoldUpOtherClients) {
     std::vector<std::future<Transfer>> stalled;
+    stalled.reserve(6);
     for (int i = 0; i < 6; ++i) {
         stalled.push_back(std::async(std::launch::async, [this] {
             return fetch("/videos/synthetic/2000.mp4?stallAfter=0&stallMs=3000");

@@ -63,6 +63,24 @@ TEST_F(AddingTest, AddingTwiceBeforeAndAfterCompletionIsRefusedByTheFilesOnDisk)
     EXPECT_EQ(engine->finishedlist().size(), 1U);
 }
 
+TEST_F(AddingTest, AnAddressWithoutExtensionNamesTheSameFileBeforeAndAfterARestart) {
+    startEngine();
+    engine->downFileUrl("http://127.0.0.1:8080/video/stream?id=9", "9", "mp4", "课程9");
+    EXPECT_EQ(recordFor("9")->targetPath(), targetFolder() + "/9.mp4");
+
+    engine.reset();
+    made.clear();
+    startEngine();
+    ASSERT_TRUE(recordFor("9"));
+    EXPECT_EQ(recordFor("9")->targetPath(), targetFolder() + "/9.mp4");
+    engine->resumeRequest(*requestFor("9"));
+    requestFor("9")->respond(200, {{"Content-Length", "3"}});
+    requestFor("9")->receive(3);
+    requestFor("9")->finish();
+    engine->downFileUrl("http://127.0.0.1:8080/video/stream?id=9", "9", "mp4", "课程9");
+    EXPECT_EQ(lastToast(), FilesDownManage::kToastAlreadyDownloaded) << "the finished video is not fetched twice";
+}
+
 TEST_F(AddingTest, FreeSpaceMustReachThreeHundredMebibytes) {
     startEngine();
     freeSpace = 314'572'799;

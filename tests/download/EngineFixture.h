@@ -60,27 +60,31 @@ public:
             target->didReceiveResponseHeaders(*this, headers);
         }
     }
-    // A progress report; bytes also land in the partial file.
+    // A progress report; bytes of the file also land in the partial file (an error page's never do).
     void receive(std::int64_t bytes) {
-        append(temporaryFileDownloadPath(), static_cast<std::size_t>(bytes));
+        if (responseHoldsFile()) {
+            append(temporaryFileDownloadPath(), static_cast<std::size_t>(bytes));
+        }
         if (const auto target = downloadProgressDelegate()) {
             target->didReceiveBytes(*this, bytes);
         }
     }
-    // The body is complete: the partial file becomes the destination, then the
-    // delegate hears of it while the request still counts as executing.
+    // The body is complete: the partial file becomes the destination (unless the answer was an
+    // error page), then the delegate hears of it while the request still counts as executing.
     void finish() {
-        platform::FileSystem::remove(downloadDestinationPath());
-        if (!platform::FileSystem::rename(temporaryFileDownloadPath(), downloadDestinationPath())) {
-            append(downloadDestinationPath(), 1);
+        if (responseHoldsFile()) {
+            platform::FileSystem::remove(downloadDestinationPath());
+            if (!platform::FileSystem::rename(temporaryFileDownloadPath(), downloadDestinationPath())) {
+                append(downloadDestinationPath(), 1);
+            }
         }
         if (const auto target = delegate()) {
             target->requestFinished(*this);
         }
         setExecuting(false);
     }
-    void fail(int code, std::string description) {
-        setError(HTTPRequestError{"HTTPRequestErrorDomain", code, std::move(description)});
+    void fail(int code, std::string description, bool diskFull = false) {
+        setError(HTTPRequestError{"HTTPRequestErrorDomain", code, std::move(description), diskFull});
         if (const auto target = delegate()) {
             target->requestFailed(*this);
         }

@@ -98,9 +98,10 @@ TEST_F(PersistenceTest, SortingKeepsOrderAroundTimesThatCannotBeRead) {
     EXPECT_EQ(FilesDownManage::sortbyTime({records[2], records[0]})[0], records[2]);
 }
 
-TEST_F(PersistenceTest, BrokenRecordFilesAreSkippedAndKeptAndTheOthersLoad) {
+TEST_F(PersistenceTest, UnreadableRecordFilesAreSetAsideAndTheirVideoCanBeAddedAgain) {
     writeRecord("good", sixKeys("good", "03-15 09:30:00"));
     writeFile(tempFolder() + "/broken.plist", "<plist><dict><key>filename");
+    writeFile(tempFolder() + "/broken", "12345");
     Value noName = sixKeys("x", "03-15 09:30:00");
     noName.erase("filename");
     writeRecord("noname", noName);
@@ -112,13 +113,27 @@ TEST_F(PersistenceTest, BrokenRecordFilesAreSkippedAndKeptAndTheOthersLoad) {
 
     ASSERT_EQ(engine->filelist().size(), 1U);
     EXPECT_EQ(engine->filelist()[0]->fileName(), "good");
-    for (const char* name : {"broken", "noname", "escaping", "array"}) {
-        EXPECT_TRUE(platform::FileSystem::exists(tempFolder() + "/" + name + ".plist")) << name;
+    const auto entries = platform::FileSystem::list(tempFolder()).value_or(std::vector<std::string>{});
+    for (const std::string name : {"broken", "noname", "escaping", "array"}) {
+        EXPECT_FALSE(platform::FileSystem::exists(tempFolder() + "/" + name + ".plist")) << name;
+        EXPECT_EQ(std::count_if(entries.begin(), entries.end(),
+                                [&](const std::string& entry) { return entry.starts_with(name + ".plist.corrupt-"); }),
+                  1)
+            << name << " is kept aside";
     }
     EXPECT_TRUE(logged("Skipping unreadable download record at path '" + tempFolder() + "/broken.plist'"));
     EXPECT_TRUE(logged("Skipping download record without a usable filename at path '" + tempFolder() +
                        "/noname.plist'"));
-    EXPECT_EQ(engine->getTempfile(tempFolder() + "/broken.plist"), nullptr);
+
+    // Adding the video again is accepted and goes on from its partial file; deleting it deletes that.
+    add("broken");
+    EXPECT_EQ(lastToast(), FilesDownManage::kToastAdded);
+    ASSERT_TRUE(requestFor("broken"));
+    EXPECT_EQ(requestFor("broken")->temporaryFileDownloadPath(), tempFolder() + "/broken");
+    EXPECT_TRUE(requestFor("broken")->allowResumeForFileDownloads());
+    EXPECT_EQ(platform::FileSystem::readFile(tempFolder() + "/broken"), "12345");
+    engine->deleteRequest(*requestFor("broken"));
+    EXPECT_FALSE(platform::FileSystem::exists(tempFolder() + "/broken"));
 }
 
 TEST_F(PersistenceTest, GetTempfileTakesTheRecordsFolders) {
@@ -196,6 +211,94 @@ TEST_F(PersistenceTest, APathWithoutDocumentsKeepsAUsableFileInTheDownloadFolder
     EXPECT_EQ(engine->finishedlist()[0]->targetPath(), targetFolder() + "/77.mp4");
     EXPECT_FALSE(engine->finishedlist()[1]->targetPath().has_value());  // no such file anywhere
     EXPECT_EQ(engine->finishedlist()[2]->targetPath(), targetFolder() + "/77.mp4");
+}
+
+TEST_F(PersistenceTest, AnUnreadableFinishedListIsSetAsideAndEveryVideoStaysListed) {
+    Value entries = Value::array();
+    for (const std::string id : {"1", "2", "3"}) {
+        writeFile(targetFolder() + "/" + id + ".mp4", "video " + id);
+        entries.push_back(Value{{"filename", id},
+                                {"time", "03-15 09:3" + id + ":00"},
+                                {"filesize", "7"},
+                                {"filepath", targetFolder() + "/" + id + ".mp4"},
+                                {"byname", "课程" + id}});
+    }
+    writeFinishedList(entries);
+    const std::string path = documents() + "/DownLoad/finishPlist.plist";
+    const std::string whole = *platform::FileSystem::readFile(path);
+    const std::string cut = whole.substr(0, whole.rfind("<key>byname</key>"));  // inside the third entry
+    writeFile(path, cut);
+
+    startEngine();
+
+    ASSERT_EQ(engine->finishedlist().size(), 3U);
+    for (const std::string id : {"1", "2", "3"}) {
+        const auto found = std::find_if(engine->finishedlist().begin(), engine->finishedlist().end(),
+                                        [&](const auto& record) { return record->fileName() == id; });
+        ASSERT_NE(found, engine->finishedlist().end()) << id;
+        EXPECT_EQ((*found)->targetPath(), targetFolder() + "/" + id + ".mp4");
+        EXPECT_EQ((*found)->fileSize(), "7");
+        // Names from the kept copy where its entries can still be read, else the identifier.
+        EXPECT_EQ((*found)->fileByName(), id == "3" ? "3" : "课程" + id);
+    }
+    const auto kept = platform::FileSystem::list(documents() + "/DownLoad").value_or(std::vector<std::string>{});
+    const auto copy = std::find_if(kept.begin(), kept.end(),
+                                   [](const std::string& name) { return name.starts_with("finishPlist.plist.corrupt-"); });
+    ASSERT_NE(copy, kept.end());
+    EXPECT_EQ(platform::FileSystem::readFile(documents() + "/DownLoad/" + *copy), cut);
+    ASSERT_TRUE(platform::PropertyList::read(path));
+    EXPECT_EQ(platform::PropertyList::read(path)->size(), 3U) << "the list on disk is whole again";
+
+    // Leaving the downloads screen and finishing another video keep every entry.
+    engine->saveFinishedFile();
+    add("4");
+    requestFor("4")->respond(200, {{"Content-Length", "3"}});
+    requestFor("4")->receive(3);
+    requestFor("4")->finish();
+    EXPECT_EQ(platform::PropertyList::read(path)->size(), 4U);
+    add("1");
+    EXPECT_EQ(lastToast(), FilesDownManage::kToastAlreadyDownloaded);
+}
+
+TEST_F(PersistenceTest, AProcessEndedBetweenTwoWritesLosesNoFinishedVideo) {
+    const std::string path = documents() + "/DownLoad/finishPlist.plist";
+    // Ended after the move into place, before the list was written: the record file is still there.
+    writeRecord("7", sixKeys("7", "03-15 09:30:00"));
+    writeFile(targetFolder() + "/7.mp4", "seven");
+    // Ended after the list was written, before the record file went.
+    writeRecord("8", sixKeys("8", "03-15 09:31:00"));
+    writeFile(targetFolder() + "/8.mp4", "eight");
+    writeFinishedList(Value::array(
+        {Value{{"filename", "8"}, {"time", "03-15 09:31:00"}, {"filepath", targetFolder() + "/8.mp4"}, {"byname", "课程8"}}}));
+
+    startEngine();
+
+    EXPECT_TRUE(engine->filelist().empty()) << "neither comes back unfinished";
+    ASSERT_EQ(engine->finishedlist().size(), 2U);
+    EXPECT_EQ(engine->finishedlist()[1]->fileName(), "7");
+    EXPECT_EQ(engine->finishedlist()[1]->fileByName(), "课程7");
+    EXPECT_EQ(engine->finishedlist()[1]->time(), "03-15 09:30:00");
+    EXPECT_EQ(engine->finishedlist()[1]->fileSize(), "5");
+    EXPECT_EQ(platform::PropertyList::read(path)->size(), 2U);
+    EXPECT_FALSE(platform::FileSystem::exists(tempFolder() + "/7.plist"));
+    EXPECT_FALSE(platform::FileSystem::exists(tempFolder() + "/8.plist"));
+
+    // The list is written before the record goes: when it cannot be written, the record stays
+    // and the next launch lists the video from it.
+    add("9");
+    platform::FileSystem::remove(path);
+    platform::FileSystem::createDirectories(path);  // a folder in the list's place: writes fail
+    requestFor("9")->respond(200, {{"Content-Length", "4"}});
+    requestFor("9")->receive(4);
+    requestFor("9")->finish();
+    EXPECT_TRUE(logged("write plist fail"));
+    EXPECT_TRUE(platform::FileSystem::exists(tempFolder() + "/9.plist"));
+    engine.reset();
+    platform::FileSystem::remove(path);
+    startEngine();
+    EXPECT_TRUE(engine->filelist().empty());
+    EXPECT_EQ(engine->finishedlist().size(), 3U);
+    EXPECT_FALSE(platform::FileSystem::exists(tempFolder() + "/9.plist"));
 }
 
 TEST_F(PersistenceTest, DeletingAFinishedVideoRemovesItsFileAndEntry) {

@@ -43,6 +43,9 @@ TEST_F(ProgressTest, AResumedResponseKeepsTheSizeAndTheFirstReportIsTheRunningTo
     startEngine();
     add("1");
     auto request = requestFor("1");
+    // A redirect's own length and tag say nothing about the video.
+    request->respond(302, {{"Content-Length", "154"}, {"Location", "http://127.0.0.1:8080/v/1.mp4"}, {"ETag", "\"r\""}});
+    EXPECT_FALSE(recordFor("1")->fileSize().has_value());
     request->respond(200, {{"Content-Length", "1000"}, {"Last-Modified", "Mon, 01 Jan 2024 00:00:00 GMT"}});
     request->receive(400);
     engine->stopRequest(*request);
@@ -50,6 +53,8 @@ TEST_F(ProgressTest, AResumedResponseKeepsTheSizeAndTheFirstReportIsTheRunningTo
 
     request = requestFor("1");
     EXPECT_EQ(request->startCount, 1);
+    request->respond(307, {{"Content-Length", "99"}, {"Location", "http://127.0.0.1:8080/v/1.mp4"}});
+    EXPECT_EQ(recordFor("1")->fileSize(), "1000");
     request->respond(206, {{"Content-Range", "bytes 400-999/1000"}, {"Content-Length", "600"}});
     EXPECT_EQ(recordFor("1")->fileSize(), "1000");
     EXPECT_EQ(recordFor("1")->fileValidator(), "Mon, 01 Jan 2024 00:00:00 GMT");

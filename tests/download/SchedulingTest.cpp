@@ -104,8 +104,8 @@ TEST_F(SchedulingTest, ACancelledRequestIsNoFailure) {
     EXPECT_EQ(delegate->updates, updates);
 }
 
-TEST_F(SchedulingTest, NotFoundAndForbiddenRepliesFailTheVideoAndDropTheErrorPage) {
-    for (const int status : {404, 403}) {
+TEST_F(SchedulingTest, ErrorStatusesFailTheVideoListNothingAndKeepThePartialFile) {
+    for (const int status : {404, 403, 500, 401, 410, 503}) {
         SCOPED_TRACE(status);
         engine.reset();
         made.clear();
@@ -113,9 +113,11 @@ TEST_F(SchedulingTest, NotFoundAndForbiddenRepliesFailTheVideoAndDropTheErrorPag
         startEngine();
         add("1");
         add("2");
+        writeFile(tempFolder() + "/1", "partial");
         const auto request = requestFor("1");
         request->respond(status, {{"Content-Length", "9"}});
         request->receive(9);
+        EXPECT_FALSE(recordFor("1")->fileSize().has_value()) << "an error page's length is no video size";
         EXPECT_FALSE(recordFor("1")->fileReceivedSize().has_value());
         request->finish();
 
@@ -123,11 +125,36 @@ TEST_F(SchedulingTest, NotFoundAndForbiddenRepliesFailTheVideoAndDropTheErrorPag
         EXPECT_EQ(request->cancelCount, 1);
         EXPECT_FALSE(platform::FileSystem::exists(targetFolder() + "/1.mp4"));
         EXPECT_TRUE(platform::FileSystem::exists(tempFolder() + "/1.plist"));
+        EXPECT_EQ(platform::FileSystem::readFile(tempFolder() + "/1"), "partial");
         EXPECT_TRUE(engine->finishedlist().empty());
+        EXPECT_FALSE(platform::FileSystem::exists(engine->finishedListPath()));
         // The pass after the failure hands the slot to the next video.
         EXPECT_EQ(stateOf("2"), "downloading");
         EXPECT_TRUE(logged("下载完成:" + std::to_string(status)));
+        // The video is still an unfinished download, not a finished one.
+        add("1");
+        EXPECT_EQ(lastToast(), FilesDownManage::kToastAlreadyListed);
     }
+}
+
+TEST_F(SchedulingTest, AFullDiskFailsTheVideoWithTheDiskSpaceToastAndKeepsItsPartialFile) {
+    startEngine();
+    add("1");
+    const auto request = requestFor("1");
+    request->respond(200, {{"Content-Length", "1000"}});
+    request->receive(400);
+    request->fail(8, "Failed to write to file at path '" + tempFolder() + "/1'", true);
+
+    EXPECT_EQ(lastToast(), FilesDownManage::kToastNoDiskSpace);
+    EXPECT_EQ(stateOf("1"), "failed");
+    EXPECT_EQ(platform::FileSystem::fileSize(tempFolder() + "/1"), 400U);
+    EXPECT_EQ(recordFor("1")->fileReceivedSize(), "400");
+
+    // Other file failures are not the disk's: no toast.
+    const auto toasts = Toast::visibleToastTexts().size();
+    engine->resumeRequest(*requestFor("1"));
+    requestFor("1")->fail(8, "Failed to move file");
+    EXPECT_EQ(Toast::visibleToastTexts().size(), toasts);
 }
 
 TEST_F(SchedulingTest, StopAllStopsRunningAndWaitingAndNothingRestarts) {

@@ -104,7 +104,23 @@ TEST_F(NewsSearchEndToEnd, ASearchFromTheFieldShowsResultsAndOpensACourse) {
     auto results = app.waitForScreen([](const json& s) { return topScreenIs(s, "SearchResultViewCon"); });
     ASSERT_TRUE(results) << app.screen().dump();
     openFirstCourse(app);
-    EXPECT_TRUE(serviceSaw(app, "mode=7&searchKey=增值税&nowPage=1&pageSize=10"));
+    EXPECT_TRUE(serviceSaw(app, "mode=7&searchKey=%E5%A2%9E%E5%80%BC%E7%A8%8E&nowPage=1&pageSize=10"));
+}
+
+// What a person types goes to the service as typed: "+" and "&" neither turn into a space
+// nor start another field.
+TEST_F(NewsSearchEndToEnd, ASearchKeyWithReservedCharactersArrivesAsTyped) {
+    RunningApp app(paths(), container.path());
+    ASSERT_TRUE(app.ready()) << app.failure();
+    ASSERT_EQ(app.post("/api/tap", {{"text", "找课程"}}).status, 200);
+    auto search = app.waitForScreen([](const json& s) { return !viewsOfKind(s, "field").empty(); });
+    ASSERT_TRUE(search);
+    ASSERT_EQ(app.post("/api/tap", centreOf(viewsOfKind(*search, "field").front())).status, 200);
+    ASSERT_EQ(app.post("/api/type", {{"text", "C++ & 税"}}).status, 200);
+    ASSERT_EQ(app.post("/api/tap", {{"text", "搜索"}}).status, 200);
+    // The service echoes the key it read in its reply, which the app logs.
+    EXPECT_TRUE(app.waitForLogLine(R"("searchKey":"C++ & 税")")) << app.get("/api/log?from=0").body.dump();
+    EXPECT_TRUE(serviceSaw(app, "mode=7&searchKey=C%2B%2B+%26+%E7%A8%8E&nowPage=1&pageSize=10"));
 }
 
 TEST_F(NewsSearchEndToEnd, ASuggestedSearchCategoryShowsItsResultsAndOpensACourse) {
@@ -117,7 +133,8 @@ TEST_F(NewsSearchEndToEnd, ASuggestedSearchCategoryShowsItsResultsAndOpensACours
     auto results = app.waitForScreen([](const json& s) { return topScreenIs(s, "SearchResultViewCon"); });
     ASSERT_TRUE(results) << app.screen().dump();
     openFirstCourse(app);
-    EXPECT_TRUE(serviceSaw(app, "mode=7&searchKey=小微企业&searchId=5&nowPage=1&pageSize=10"));
+    EXPECT_TRUE(serviceSaw(
+        app, "mode=7&searchKey=%E5%B0%8F%E5%BE%AE%E4%BC%81%E4%B8%9A&searchId=5&nowPage=1&pageSize=10"));
 }
 
 }  // namespace

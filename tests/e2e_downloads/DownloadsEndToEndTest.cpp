@@ -3,6 +3,7 @@
 // process, and stopped by a move onto the cellular network.
 
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/DownloadsJourney.h"
 #include "tests/support/RunningApp.h"
 #include "tests/support/TempContainer.h"
 
@@ -11,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,33 +29,9 @@ RunningApp::Paths paths() {
     return {QELVO_APP_BIN, QELVO_DEMO_SERVICE_BIN, std::string(QELVO_SOURCE_DIR) + "/demo-service/data"};
 }
 
-json demoContent(const std::string& file) {
-    std::ifstream in(std::string(QELVO_SOURCE_DIR) + "/demo-service/data/content/" + file);
-    return json::parse(in, nullptr, false);
-}
-
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Byte i of version 0 of a synthetic file of the demo service.
-unsigned char syntheticByte(std::uint64_t i) {
-    std::uint64_t x = i;
-    x ^= x >> 33;
-    x *= 0xFF51AFD7ED558CCDULL;
-    x ^= x >> 33;
-    return static_cast<unsigned char>(x & 0xFF);
-}
-
-// The index of the first byte that differs from the synthetic file, or -1.
-long long firstWrongByte(const std::string& bytes) {
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (static_cast<unsigned char>(bytes[i]) != syntheticByte(i)) {
-            return static_cast<long long>(i);
-        }
-    }
-    return -1;
 }
 
 bool waitFor(const std::function<bool()>& done, double seconds) {
@@ -73,20 +51,6 @@ std::uintmax_t sizeOf(const fs::path& path) {
     return error ? 0 : size;
 }
 
-// The links of the front-most web page, from the view tree.
-void collectLinks(const json& node, std::vector<std::string>& links) {
-    if (node.contains("links")) {
-        for (const auto& link : node["links"]) {
-            links.push_back(link);
-        }
-    }
-    if (node.contains("children")) {
-        for (const auto& child : node["children"]) {
-            collectLinks(child, links);
-        }
-    }
-}
-
 class DownloadsEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -99,58 +63,14 @@ protected:
 
     fs::path documents() const { return fs::path(container.path()) / "Documents" / "DownLoad"; }
 
-    // Opens the first course of the home page's first section and waits for its page.
     std::string openCourseFromHome(RunningApp& app) {
-        const json home = demoContent("home.json");
-        std::string tile;
-        const json courses = demoContent("courses.json");
-        for (const auto& category : courses["categories"]) {
-            if (category["id"] == home["sections"][0]["categoryId"]) {
-                tile = category["courses"][0]["title"];
-            }
-        }
-        // The home page refreshes at first start; tap once its list has settled.
-        EXPECT_TRUE(app.waitForScreen(
-            [&](const json& s) { return RunningApp::showsText(s, tile) && !RunningApp::showsText(s, "正在刷新..."); },
-            20));
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const std::string tile = DownloadsJourney::openCourseFromHome(app);
         EXPECT_FALSE(tile.empty());
-        EXPECT_EQ(app.post("/api/tap", {{"text", tile}}).status, 200);
-        EXPECT_TRUE(app.waitForScreen([](const json& s) {
-            for (const auto& view : s["views"]) {
-                if (view["kind"] == "web" && !view.value("loading", true)) {
-                    return s["screens"].back() == "CourseDetailViewCon";
-                }
-            }
-            return false;
-        })) << app.screen().dump();
+        EXPECT_EQ(app.screen()["screens"].back(), "CourseDetailViewCon") << app.screen().dump();
         return tile;
     }
 
-    std::string pageVideoLink(RunningApp& app) {
-        std::vector<std::string> links;
-        const json tree = app.get("/api/tree").body;
-        collectLinks(tree["window"], links);
-        for (const auto& link : links) {
-            if (link.rfind("video:", 0) == 0) {
-                return link;
-            }
-        }
-        return {};
-    }
-
-    // The student centre's downloads screen, with its unfinished list in front.
-    void openDownloads(RunningApp& app) {
-        // Screens pushed over the tab's root hide the tab bar.
-        for (int back = 0; back < 5 && app.screen()["screens"].size() > 1; ++back) {
-            app.post("/api/back");
-            app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "学员中心"); }, 2);
-        }
-        ASSERT_EQ(app.post("/api/tap", {{"text", "学员中心"}}).status, 200);
-        ASSERT_TRUE(app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "课程下载"); }));
-        ASSERT_EQ(app.post("/api/tap", {{"text", "课程下载"}}).status, 200);
-        ASSERT_TRUE(app.waitForScreen([](const json& s) { return s["screens"].back() == "StudeRecordViewCon"; }));
-    }
+    static void openDownloads(RunningApp& app) { ASSERT_TRUE(DownloadsJourney::openDownloads(app)); }
 
     TempContainer container;
 };
@@ -159,7 +79,7 @@ TEST_F(DownloadsEndToEnd, ACourseVideoFromAHomeTileFinishesByteIdenticalToTheSer
     RunningApp app(paths(), container.path());
     ASSERT_TRUE(app.ready()) << app.failure();
     openCourseFromHome(app);
-    const std::string link = pageVideoLink(app);
+    const std::string link = DownloadsJourney::pageVideoLink(app);
     ASSERT_FALSE(link.empty()) << app.get("/api/tree").body.dump();
     ASSERT_EQ(app.post("/api/link", {{"url", link}}).status, 200);
     EXPECT_TRUE(app.waitForScreen(
@@ -221,7 +141,7 @@ TEST_F(DownloadsEndToEnd, KilledFiveTimesMidDownloadTheVideoStillFinishesByteFor
     ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 60));
     const std::string bytes = readFile(finished);
     EXPECT_EQ(bytes.size(), kSize);
-    EXPECT_EQ(firstWrongByte(bytes), -1);
+    EXPECT_EQ(DownloadsJourney::firstWrongByte(bytes), -1);
 
     // Every request after the first asked for the rest of the file.
     int ranged = 0;
@@ -232,6 +152,112 @@ TEST_F(DownloadsEndToEnd, KilledFiveTimesMidDownloadTheVideoStillFinishesByteFor
         }
     }
     EXPECT_GE(ranged, 5);
+}
+
+// The finished list's entries, or nothing when it is missing or unreadable.
+json finishedEntries(const fs::path& downloads) {
+    std::ifstream in(downloads / "finishPlist.plist");
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    json entries = json::array();
+    for (auto at = text.find("<key>filename</key>"); at != std::string::npos;
+         at = text.find("<key>filename</key>", at + 1)) {
+        const auto start = text.find("<string>", at) + 8;
+        entries.push_back(text.substr(start, text.find("</string>", start) - start));
+    }
+    return entries;
+}
+
+TEST_F(DownloadsEndToEnd, AnErrorPageIsNeverAFinishedVideoAndTheVideoStillDownloadsAfterIt) {
+    constexpr std::uint64_t kSize = 3000000;
+    RunningApp app(paths(), container.path());
+    ASSERT_TRUE(app.ready()) << app.failure();
+    openCourseFromHome(app);
+    const std::string url = "http://127.0.0.1:" + std::to_string(app.servicePort()) + "/videos/synthetic/" +
+                            std::to_string(kSize) + ".mp4?status=500&times=1";
+    ASSERT_EQ(app.post("/api/link", {{"url", "video:" + url + "*errvideo"}}).status, 200);
+    ASSERT_TRUE(app.waitForLogLine("下载完成:500", 20));
+
+    const fs::path finished = documents() / "mp4" / "errvideo.mp4";
+    EXPECT_FALSE(fs::exists(finished)) << "the error page is not stored as the video";
+    EXPECT_TRUE(fs::exists(documents() / "Temp" / "errvideo.plist")) << "the download stays listed unfinished";
+    EXPECT_FALSE(finishedEntries(documents()).dump().find("errvideo") != std::string::npos);
+
+    // Adding it again says it is in the list, not that it was downloaded.
+    ASSERT_EQ(app.post("/api/link", {{"url", "video:" + url + "*errvideo"}}).status, 200);
+    EXPECT_TRUE(app.waitForScreen(
+        [](const json& s) { return s["toasts"].dump().find("已在下载列表") != std::string::npos; }));
+
+    // The person resumes it; the service answers properly this time.
+    openDownloads(app);
+    ASSERT_TRUE(app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "下载"); }));
+    ASSERT_EQ(app.post("/api/tap", {{"text", "下载"}}).status, 200);
+    ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 30));
+    const std::string bytes = readFile(finished);
+    EXPECT_EQ(bytes.size(), kSize);
+    EXPECT_EQ(DownloadsJourney::firstWrongByte(bytes), -1);
+    EXPECT_TRUE(waitFor([&] { return finishedEntries(documents()).dump().find("errvideo") != std::string::npos; }, 5));
+}
+
+TEST_F(DownloadsEndToEnd, ADiskThatFillsIsToldAndTheDownloadGoesOnOnceSpaceIsFreed) {
+    // The app runs on a disk of its own: a 344 MiB memory file system in a private mount
+    // namespace, which needs no privileges where user namespaces are allowed.
+    if (std::system("/usr/bin/unshare -rm true >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "this machine does not allow private mount namespaces (unshare -rm)";
+    }
+    constexpr std::uint64_t kSize = 330ULL * 1024 * 1024;
+    const fs::path disk = fs::path(container.path()) / "disk";
+    fs::create_directories(disk);
+    RunningApp::Paths launched = paths();
+    launched.appLauncher = {"/usr/bin/unshare", "-rm", "sh", "-c",
+                            "mount -t tmpfs -o size=344m qelvo-disk \"$1\" && cp -a \"$2\"/Library \"$1\"/ && "
+                            "shift 2 && exec \"$@\"",
+                            "sh", disk.string(), container.path()};
+    RunningApp app(launched, disk.string());
+    ASSERT_TRUE(app.ready()) << app.failure();
+    // The app's view of its disk.
+    const fs::path seen = fs::path("/proc") / std::to_string(app.appPid()) / "root" / disk.relative_path();
+    const fs::path downloads = seen / "Documents" / "DownLoad";
+    {
+        // 40 MiB of other data leaves just over the 300 MiB a new download asks for.
+        std::ofstream filler(seen / "filler", std::ios::binary);
+        const std::string mebibyte(1024 * 1024, 'f');
+        for (int i = 0; i < 40; ++i) {
+            filler << mebibyte;
+        }
+    }
+    openCourseFromHome(app);
+    const std::string url = "http://127.0.0.1:" + std::to_string(app.servicePort()) + "/videos/synthetic/" +
+                            std::to_string(kSize) + ".mp4";
+    ASSERT_EQ(app.post("/api/link", {{"url", "video:" + url + "*bigvideo"}}).status, 200);
+    EXPECT_TRUE(app.waitForScreen(
+        [](const json& s) { return s["toasts"].dump().find("磁盘空间不足,请先清理手机的空间!") != std::string::npos; },
+        60))
+        << "the person is told that the disk is full";
+    const fs::path partial = downloads / "Temp" / "bigvideo";
+    const std::uintmax_t kept = sizeOf(partial);
+    EXPECT_GT(kept, 200ULL * 1024 * 1024);
+    EXPECT_LT(kept, kSize);
+    EXPECT_EQ(DownloadsJourney::firstWrongByte(readFile(partial)), -1) << "the partial file holds good bytes only";
+    EXPECT_FALSE(fs::exists(downloads / "mp4" / "bigvideo.mp4"));
+
+    // Space is freed; the person resumes and the download goes on from the partial file.
+    fs::remove(seen / "filler");
+    openDownloads(app);
+    ASSERT_TRUE(app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "下载"); }));
+    ASSERT_EQ(app.post("/api/tap", {{"text", "下载"}}).status, 200);
+    const fs::path finished = downloads / "mp4" / "bigvideo.mp4";
+    ASSERT_TRUE(waitFor([&] { return fs::exists(finished); }, 60));
+    const std::string bytes = readFile(finished);
+    EXPECT_EQ(bytes.size(), kSize);
+    EXPECT_EQ(DownloadsJourney::firstWrongByte(bytes), -1);
+    const json requests = app.serviceRequests();
+    std::string lastRange;
+    for (const auto& request : requests["requests"]) {
+        if (request.value("path", "").find("/videos/synthetic/") == 0 && request["headers"].contains("Range")) {
+            lastRange = request["headers"]["Range"];
+        }
+    }
+    EXPECT_EQ(lastRange, "bytes=" + std::to_string(kept) + "-") << "resumed from the partial file's size";
 }
 
 TEST_F(DownloadsEndToEnd, MovingOntoTheCellularNetworkStopsARunningDownload) {

@@ -36,6 +36,42 @@ json centreOf(const json& view) {
 
 class ShellEndToEnd : public ::testing::Test {
 protected:
+    // Opens the login screen from the student centre, types both texts and taps 登录.
+    static void logIn(RunningApp& app, const std::string& userName, const std::string& password) {
+        ASSERT_EQ(app.post("/api/tap", {{"text", "学员中心"}}).status, 200);
+        auto centre = app.waitForScreen([](const json& s) { return s["tab"] == 4; });
+        ASSERT_TRUE(centre);
+        auto row = viewOf(*centre, "cell", "登录");
+        ASSERT_TRUE(row) << centre->dump();
+        ASSERT_EQ(app.post("/api/tap", centreOf(*row)).status, 200);
+        auto login = app.waitForScreen([](const json& s) { return s["screens"].back() == "LoginViewCon"; });
+        ASSERT_TRUE(login);
+
+        for (const auto& [placeholder, text] : {std::pair{"用户名", userName}, std::pair{"密码", password}}) {
+            std::optional<json> field;
+            for (const auto& view : (*login)["views"]) {
+                if (view["kind"] == "field" && view["placeholder"] == placeholder) {
+                    field = view;
+                }
+            }
+            ASSERT_TRUE(field) << placeholder;
+            ASSERT_EQ(app.post("/api/tap", centreOf(*field)).status, 200);
+            auto typed = app.post("/api/type", {{"text", text}});
+            ASSERT_EQ(typed.status, 200) << typed.body.dump();
+        }
+        auto button = viewOf(app.screen(), "button", "登录");
+        ASSERT_TRUE(button);
+        ASSERT_EQ(app.post("/api/tap", centreOf(*button)).status, 200);
+    }
+
+    static bool toasted(RunningApp& app, const std::string& text) {
+        return app
+            .waitForScreen([&](const json& s) {
+                return std::find(s["toasts"].begin(), s["toasts"].end(), text) != s["toasts"].end();
+            })
+            .has_value();
+    }
+
     TempContainer container;
 };
 
@@ -72,35 +108,8 @@ TEST_F(ShellEndToEnd, LaunchShowsFiveTabsWithHomeSelectedAndReportsUsage) {
 TEST_F(ShellEndToEnd, LoggingInFromTheStudentCentreShowsLogoutAndTheNameAndSurvivesARestart) {
     RunningApp app(paths(), container.path());
     ASSERT_TRUE(app.ready()) << app.failure();
-    ASSERT_EQ(app.post("/api/tap", {{"text", "学员中心"}}).status, 200);
-    auto centre = app.waitForScreen([](const json& s) { return s["tab"] == 4; });
-    ASSERT_TRUE(centre);
-    auto row = viewOf(*centre, "cell", "登录");
-    ASSERT_TRUE(row) << centre->dump();
-    ASSERT_EQ(app.post("/api/tap", centreOf(*row)).status, 200);
-    auto login = app.waitForScreen([](const json& s) { return s["screens"].back() == "LoginViewCon"; });
-    ASSERT_TRUE(login);
-
-    for (const auto& [placeholder, text] : {std::pair{"用户名", "demo"}, std::pair{"密码", "qelvo123"}}) {
-        std::optional<json> field;
-        for (const auto& view : (*login)["views"]) {
-            if (view["kind"] == "field" && view["placeholder"] == placeholder) {
-                field = view;
-            }
-        }
-        ASSERT_TRUE(field) << placeholder;
-        ASSERT_EQ(app.post("/api/tap", centreOf(*field)).status, 200);
-        auto typed = app.post("/api/type", {{"text", text}});
-        ASSERT_EQ(typed.status, 200) << typed.body.dump();
-    }
-    auto button = viewOf(app.screen(), "button", "登录");
-    ASSERT_TRUE(button);
-    ASSERT_EQ(app.post("/api/tap", centreOf(*button)).status, 200);
-
-    auto toasted = app.waitForScreen([](const json& s) {
-        return std::find(s["toasts"].begin(), s["toasts"].end(), "登录成功") != s["toasts"].end();
-    });
-    EXPECT_TRUE(toasted) << "no 登录成功 toast";
+    ASSERT_NO_FATAL_FAILURE(logIn(app, "demo", "qelvo123"));
+    EXPECT_TRUE(toasted(app, "登录成功")) << "no 登录成功 toast";
     auto back = app.waitForScreen([](const json& s) {
         return s["screens"] == json::array({"StuCenterViewCon"}) && RunningApp::showsText(s, "退出登录") &&
                RunningApp::showsText(s, "demo");
@@ -111,6 +120,26 @@ TEST_F(ShellEndToEnd, LoggingInFromTheStudentCentreShowsLogoutAndTheNameAndSurvi
     app.post("/api/tap", {{"text", "学员中心"}});
     auto again = app.waitForScreen([](const json& s) { return RunningApp::showsText(s, "退出登录"); });
     EXPECT_TRUE(again) << "the session survives a restart: " << app.screen().dump();
+}
+
+// A password holding "&", "=", "+", "%" and a space reaches the service as typed; the
+// log shows the body as sent, the password masked.
+TEST_F(ShellEndToEnd, APasswordWithReservedCharactersLogsIn) {
+    RunningApp app(paths(), container.path());
+    ASSERT_TRUE(app.ready()) << app.failure();
+    ASSERT_NO_FATAL_FAILURE(logIn(app, "symbols", "a&b=c+d 100%"));
+    EXPECT_TRUE(toasted(app, "登录成功")) << app.screen().dump();
+    EXPECT_TRUE(app.waitForScreen([](const json& s) {
+        return RunningApp::showsText(s, "退出登录") && RunningApp::showsText(s, "symbols");
+    })) << app.screen().dump();
+    EXPECT_TRUE(app.waitForLogLine("postStr is: mode=8&userName=symbols&password=******"));
+    const json requests = app.serviceRequests();
+    std::vector<std::string> logins;
+    for (const auto& request : requests["requests"]) {
+        const std::string body = request.value("body", "");
+        if (body.rfind("mode=8", 0) == 0) logins.push_back(body);
+    }
+    EXPECT_EQ(logins, std::vector<std::string>{"mode=8&userName=symbols&password=a%26b%3Dc%2Bd+100%25"});
 }
 
 TEST_F(ShellEndToEnd, LoggingOutAndRestartingStartsLoggedOut) {

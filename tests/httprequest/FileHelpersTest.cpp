@@ -1,6 +1,6 @@
 #include "Library/HTTPRequest/GzipFileInflater.h"
 #include "Library/HTTPRequest/HTTPUserAgent.h"
-#include "Library/HTTPRequest/PartialFileWriter.h"
+#include "platform/foundation/FileWriter.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -59,7 +59,7 @@ protected:
 TEST_F(FileHelpers, WriterKeepsTheAskedPrefixAndWritesOnFromThere) {
     const std::string path = folder + "/partial";
     write(path, "0123456789");
-    PartialFileWriter writer;
+    platform::FileWriter writer;
     ASSERT_TRUE(writer.open(path, 4));
     ASSERT_TRUE(writer.write("ab"));
     EXPECT_EQ(read(path), "0123ab") << "each chunk is in the file at once";
@@ -77,22 +77,22 @@ TEST_F(FileHelpers, InflatesLargeAndMultiMemberGzip) {
     const std::string rest = text.substr(text.size() / 2);
     write(folder + "/one.gz", gzip(text));
     write(folder + "/two.gz", gzip(half) + gzip(rest));
-    ASSERT_TRUE(GzipFileInflater::inflateFile(folder + "/one.gz", folder + "/one"));
+    ASSERT_EQ(GzipFileInflater::inflateFile(folder + "/one.gz", folder + "/one"), GzipFileInflater::Result::Inflated);
     EXPECT_EQ(read(folder + "/one"), text);
-    ASSERT_TRUE(GzipFileInflater::inflateFile(folder + "/two.gz", folder + "/two"));
+    ASSERT_EQ(GzipFileInflater::inflateFile(folder + "/two.gz", folder + "/two"), GzipFileInflater::Result::Inflated);
     EXPECT_EQ(read(folder + "/two"), text);
 }
 
 TEST_F(FileHelpers, CutOrBrokenGzipFailsAndLeavesNoTarget) {
     const std::string packed = gzip(sample(200000));
     write(folder + "/cut.gz", packed.substr(0, packed.size() / 2));
-    EXPECT_FALSE(GzipFileInflater::inflateFile(folder + "/cut.gz", folder + "/cut"));
+    EXPECT_EQ(GzipFileInflater::inflateFile(folder + "/cut.gz", folder + "/cut"), GzipFileInflater::Result::NotGzip);
     EXPECT_FALSE(std::filesystem::exists(folder + "/cut"));
     write(folder + "/plain.gz", sample(1000));
-    EXPECT_FALSE(GzipFileInflater::inflateFile(folder + "/plain.gz", folder + "/plain"));
+    EXPECT_EQ(GzipFileInflater::inflateFile(folder + "/plain.gz", folder + "/plain"), GzipFileInflater::Result::NotGzip);
     write(folder + "/empty.gz", "");
-    EXPECT_FALSE(GzipFileInflater::inflateFile(folder + "/empty.gz", folder + "/empty"));
-    EXPECT_FALSE(GzipFileInflater::inflateFile(folder + "/absent.gz", folder + "/absent"));
+    EXPECT_EQ(GzipFileInflater::inflateFile(folder + "/empty.gz", folder + "/empty"), GzipFileInflater::Result::NotGzip);
+    EXPECT_EQ(GzipFileInflater::inflateFile(folder + "/absent.gz", folder + "/absent"), GzipFileInflater::Result::NotGzip);
 }
 
 TEST(HTTPUserAgentTest, NamesAppDeviceSystemAndLocale) {

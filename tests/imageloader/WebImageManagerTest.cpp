@@ -116,6 +116,22 @@ TEST_F(WebImageManagerTest, BytesThatAreNoPictureFailAsZeroPixels) {
     EXPECT_EQ(cache->getDiskCount(), 0u);
 }
 
+// Picture addresses come from the service: a file address fails even when the file is a
+// picture, and nothing of it is shown or kept.
+TEST_F(WebImageManagerTest, AFileAddressFailsAndNothingOfTheFileIsShownOrKept) {
+    const std::string picture = folder + "-outside.png";
+    std::ofstream(picture, std::ios::binary) << pngBytes(4, 4);
+    for (const std::string& url : {"file://" + picture, "file://localhost" + picture}) {
+        auto outcome = load(url);
+        ASSERT_TRUE(waitFor(outcome)) << url;
+        EXPECT_FALSE(outcome->image) << url;
+        EXPECT_TRUE(outcome->error) << url;
+    }
+    cache->waitForDiskQueue();
+    EXPECT_EQ(cache->getDiskCount(), 0u);
+    std::filesystem::remove(picture);
+}
+
 TEST_F(WebImageManagerTest, SilentServerTimesOutAfterFifteenSecondsOfTheLoopsClock) {
     auto clock = std::make_shared<platform::ManualClock>();
     platform::RunLoop::main().setClock(clock);

@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -230,6 +232,33 @@ TEST_F(HttpSessionTest, UnsupportedSchemeFailsWithUnsupportedURL) {
     ASSERT_TRUE(waitForEnd(*delegate));
     ASSERT_TRUE(delegate->error.has_value());
     EXPECT_EQ(delegate->error->code, HttpError::UnsupportedURL);
+}
+
+// Page, picture and video addresses come from the service and its pages: only http and
+// https are spoken, so a file address, or a redirect to one, reads nothing of the machine.
+TEST_F(HttpSessionTest, AFileAddressOrARedirectToOneFailsAndReadsNothing) {
+    const std::string secret = ::testing::TempDir() + "qelvo-net-secret-" + std::to_string(::getpid());
+    std::ofstream(secret) << "root:x:0:0 secret bytes";
+    LoopbackServer server;
+    server.server().Get("/moved", [&](const httplib::Request&, httplib::Response& res) {
+        res.status = 302;
+        res.set_header("Location", "file://" + secret);
+        res.set_content("moved", "text/plain");
+    });
+    server.start();
+
+    for (const std::string& url :
+         {"file://" + secret, "FILE://" + secret, "file://localhost" + secret, server.url("/moved")}) {
+        auto delegate = start(get(url));
+        ASSERT_TRUE(waitForEnd(*delegate)) << url;
+        EXPECT_EQ(delegate->events.back(), "fail") << url;
+        ASSERT_TRUE(delegate->error.has_value()) << url;
+        EXPECT_EQ(delegate->error->code, HttpError::UnsupportedURL) << url;
+        EXPECT_EQ(delegate->body.find("secret"), std::string::npos) << url;
+        for (const auto& response : delegate->responses)
+            EXPECT_EQ(response.url.find("file:"), std::string::npos) << url;
+    }
+    std::remove(secret.c_str());
 }
 
 TEST_F(HttpSessionTest, CancelStopsEveryLaterEventAndReleasesTheDelegate) {

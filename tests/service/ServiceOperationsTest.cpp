@@ -22,16 +22,35 @@ TEST(ServiceOperations, BodiesAreExactlyWhatTheServiceExpects) {
     EXPECT_EQ(ServiceOperations::channelArticles("42", 2), "mode=4&categoryId=42&nowPage=2&pageSize=10");
     EXPECT_EQ(ServiceOperations::searchKeys(), "mode=6");
     EXPECT_EQ(ServiceOperations::searchInCategory("个税", "9", 1),
-              "mode=7&searchKey=个税&searchId=9&nowPage=1&pageSize=10");
-    EXPECT_EQ(ServiceOperations::searchAll("个税", 12), "mode=7&searchKey=个税&nowPage=12&pageSize=10");
-    EXPECT_EQ(ServiceOperations::login("zhang", "p@ss"), "mode=8&userName=zhang&password=p@ss");
-    EXPECT_EQ(ServiceOperations::feedback("", "很好"), "mode=kym8.7&userId=&content=很好");
+              "mode=7&searchKey=%E4%B8%AA%E7%A8%8E&searchId=9&nowPage=1&pageSize=10");
+    EXPECT_EQ(ServiceOperations::searchAll("个税", 12),
+              "mode=7&searchKey=%E4%B8%AA%E7%A8%8E&nowPage=12&pageSize=10");
+    EXPECT_EQ(ServiceOperations::login("zhang", "qelvo123"), "mode=8&userName=zhang&password=qelvo123");
+    EXPECT_EQ(ServiceOperations::feedback("", "很好"), "mode=kym8.7&userId=&content=%E5%BE%88%E5%A5%BD");
 }
 
-TEST(ServiceOperations, ValuesAreInsertedWithoutEscaping) {
-    EXPECT_EQ(ServiceOperations::login("a&b=c", "x y%20"), "mode=8&userName=a&b=c&password=x y%20");
-    EXPECT_EQ(ServiceOperations::feedback("li", "1+1=2 & more"),
-              "mode=kym8.7&userId=li&content=1+1=2 & more");
+// What a person types arrives as typed and cannot add or change a field of the request.
+TEST(ServiceOperations, EveryValueIsFormEncodedAndTheRestIsLeftAsItIs) {
+    EXPECT_EQ(ServiceOperations::searchAll("C++ & 税", 1),
+              "mode=7&searchKey=C%2B%2B+%26+%E7%A8%8E&nowPage=1&pageSize=10");
+    EXPECT_EQ(ServiceOperations::searchAll("x&pageSize=1000", 1),
+              "mode=7&searchKey=x%26pageSize%3D1000&nowPage=1&pageSize=10");
+    EXPECT_EQ(ServiceOperations::login("a&b=c", "x y%20+"), "mode=8&userName=a%26b%3Dc&password=x+y%2520%2B");
+    EXPECT_EQ(ServiceOperations::feedback("li", "Az09-._*~!'()/?#\t\n\x7F"),
+              "mode=kym8.7&userId=li&content=Az09-._*%7E%21%27%28%29%2F%3F%23%09%0A%7F");
+    EXPECT_EQ(ServiceOperations::categoryCourses("a b", 2), "mode=5&id=a+b&nowPage=2&pageSize=10");
+    EXPECT_EQ(ServiceOperations::channelArticles("1;2", 1), "mode=4&categoryId=1%3B2&nowPage=1&pageSize=10");
+    EXPECT_EQ(ServiceOperations::searchInCategory("k", "=", 1),
+              "mode=7&searchKey=k&searchId=%3D&nowPage=1&pageSize=10");
+
+    // The log shows the body as it goes out.
+    platform::Log::shared().setEcho(false);
+    std::size_t from = platform::Log::shared().lineCount();
+    ServiceOperations::logPost(ServiceOperations::searchAll("C++ & 税", 1));
+    std::size_t next = 0;
+    EXPECT_EQ(
+        platform::Log::shared().linesFrom(from, &next),
+        std::vector<std::string>{"postStr is: mode=7&searchKey=C%2B%2B+%26+%E7%A8%8E&nowPage=1&pageSize=10"});
 }
 
 TEST(ServiceOperations, PostedBodiesAreLogged) {
@@ -49,7 +68,7 @@ TEST(ServiceOperations, TheLoggedLoginBodyMasksThePassword) {
     EXPECT_EQ(ServiceOperations::loggableBody(ServiceOperations::login("zhang", "p@ss&word=1")),
               "mode=8&userName=zhang&password=******");
     EXPECT_EQ(ServiceOperations::loggableBody(ServiceOperations::login("a&password=b", "secret")),
-              "mode=8&userName=a&password=******");
+              "mode=8&userName=a%26password%3Db&password=******");
     EXPECT_EQ(ServiceOperations::loggableBody("mode=kym8.7&userId=x&content=&password=kept"),
               "mode=kym8.7&userId=x&content=&password=kept");
     platform::Log::shared().setEcho(false);

@@ -29,8 +29,9 @@ int portAfter(const std::string& output, const std::string& marker) {
 
 RunningApp::RunningApp(Paths paths, std::string container, std::vector<std::string> extraAppArgs)
     : paths_(std::move(paths)), container_(std::move(container)), extraAppArgs_(std::move(extraAppArgs)) {
-    service_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{paths_.serviceBinary, "--port", "0", "--data", paths_.serviceData});
+    std::vector<std::string> serviceArgv{paths_.serviceBinary, "--port", "0", "--data", paths_.serviceData};
+    serviceArgv.insert(serviceArgv.end(), paths_.serviceArgs.begin(), paths_.serviceArgs.end());
+    service_ = std::make_unique<ChildProcess>(serviceArgv);
     const std::string marker = "qelvo-demo-service listening on";
     if (!service_->started() || !service_->waitForOutput(marker, 10s)) {
         failure_ = "the demo service did not start: " + service_->output();
@@ -54,13 +55,14 @@ RunningApp::~RunningApp() {
 bool RunningApp::startApp() {
     devicePort_ = 0;
     appEnded_ = false;
-    std::vector<std::string> argv{paths_.appBinary,
+    std::vector<std::string> argv = paths_.appLauncher;
+    argv.insert(argv.end(), {paths_.appBinary,
                                   "--container",
                                   container_,
                                   "--service-host",
                                   "127.0.0.1:" + std::to_string(servicePort_),
                                   "--device-port",
-                                  "0"};
+                                  "0"});
     argv.insert(argv.end(), extraAppArgs_.begin(), extraAppArgs_.end());
     app_ = std::make_unique<ChildProcess>(argv);
     const std::string marker = "qelvo started";
@@ -74,6 +76,10 @@ bool RunningApp::startApp() {
         return false;
     }
     return true;
+}
+
+int RunningApp::appPid() const {
+    return app_ && app_->started() ? static_cast<int>(app_->pid()) : -1;
 }
 
 std::string RunningApp::appOutput() {
@@ -177,10 +183,15 @@ bool RunningApp::showsText(const nlohmann::json& screen, const std::string& text
 }
 
 nlohmann::json RunningApp::serviceRequests() {
+    const nlohmann::json requests = serviceControl("/control/requests");
+    return requests.is_null() ? nlohmann::json::array() : requests;
+}
+
+nlohmann::json RunningApp::serviceControl(const std::string& path) {
     httplib::Client client("127.0.0.1", servicePort_);
-    auto reply = client.Get("/control/requests");
+    auto reply = client.Get(path);
     if (!reply) {
-        return nlohmann::json::array();
+        return nullptr;
     }
     return nlohmann::json::parse(reply->body, nullptr, false);
 }

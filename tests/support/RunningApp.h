@@ -27,6 +27,10 @@ public:
         std::string appBinary;
         std::string serviceBinary;
         std::string serviceData;
+        // A command the app's command line is handed to (it runs the app with exec), or nothing.
+        std::vector<std::string> appLauncher = {};
+        // Flags for the demo service beyond its port and data folder.
+        std::vector<std::string> serviceArgs = {};
     };
 
     RunningApp(Paths paths, std::string container, std::vector<std::string> extraAppArgs = {});
@@ -37,6 +41,8 @@ public:
     bool ready() const { return devicePort_ > 0 && servicePort_ > 0; }
     int servicePort() const { return servicePort_; }
     int devicePort() const { return devicePort_; }
+    // The app's process (after its launcher's exec), or -1.
+    int appPid() const;
     const std::string& failure() const { return failure_; }
     std::string appOutput();
 
@@ -59,6 +65,8 @@ public:
     static bool showsText(const nlohmann::json& screen, const std::string& text);
     // Requests the demo service has received, oldest first (its control API).
     nlohmann::json serviceRequests();
+    // Another call of the demo service's control API: its JSON answer, or null.
+    nlohmann::json serviceControl(const std::string& path);
 
 private:
     bool startApp();

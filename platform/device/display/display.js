@@ -83,9 +83,20 @@ document.querySelectorAll('[data-network]').forEach((button) =>
   }));
 document.querySelector('[data-quit]').addEventListener('click', () => call('quit'));
 
-// Link taps inside a web view's page come back from its frame; the app decides.
+// Link taps inside a web view's page come back from its frame as {qelvoLink: address};
+// the app decides what to do with them. The page is from the network: only a message
+// from a web view's own frame, of exactly that shape, is taken, and nothing else.
+const MAX_LINK_LENGTH = 8192;
+function linkFromFrame(event) {
+  const fromWebView = [...screen.querySelectorAll('iframe.web')].some((frame) => frame.contentWindow === event.source);
+  const data = event.data;
+  if (!fromWebView || !data || typeof data !== 'object' || Object.keys(data).join() !== 'qelvoLink') return null;
+  const url = data.qelvoLink;
+  return typeof url === 'string' && url.length > 0 && url.length <= MAX_LINK_LENGTH ? url : null;
+}
 window.addEventListener('message', (event) => {
-  if (event.data && typeof event.data.qelvoLink === 'string') call('link', { url: event.data.qelvoLink });
+  const url = linkFromFrame(event);
+  if (url !== null) call('link', { url });
 });
 
 attachPointer(phone, () => scale, () => keyboard.refocus());

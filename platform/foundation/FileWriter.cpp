@@ -1,29 +1,34 @@
-#include "Library/HTTPRequest/PartialFileWriter.h"
+#include "platform/foundation/FileWriter.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
 
-PartialFileWriter::~PartialFileWriter() {
+namespace platform {
+
+FileWriter::~FileWriter() {
     close();
 }
 
-bool PartialFileWriter::open(const std::string& path, std::uint64_t keepBytes) {
+bool FileWriter::open(const std::string& path, std::uint64_t keepBytes) {
     close();
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd_ < 0) {
+        lastError_ = errno;
         return false;
     }
     const auto offset = static_cast<off_t>(keepBytes);
     if (::ftruncate(fd_, offset) != 0 || ::lseek(fd_, offset, SEEK_SET) != offset) {
+        lastError_ = errno;
         close();
         return false;
     }
     return true;
 }
 
-bool PartialFileWriter::write(std::string_view bytes) {
+bool FileWriter::write(std::string_view bytes) {
     if (fd_ < 0) {
+        lastError_ = EBADF;
         return false;
     }
     while (!bytes.empty()) {
@@ -32,6 +37,7 @@ bool PartialFileWriter::write(std::string_view bytes) {
             if (errno == EINTR) {
                 continue;
             }
+            lastError_ = errno;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -39,9 +45,15 @@ bool PartialFileWriter::write(std::string_view bytes) {
     return true;
 }
 
-void PartialFileWriter::close() {
+void FileWriter::close() {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
 }
+
+bool FileWriter::lastErrorWasNoSpace() const {
+    return lastError_ == ENOSPC || lastError_ == EDQUOT;
+}
+
+}  // namespace platform
