@@ -13,6 +13,7 @@
 #include "platform/ui/TapGestureRecognizer.h"
 #include "service/RequestHelp.h"
 #include "service/ServiceOperations.h"
+#include "service/ServiceReply.h"
 
 namespace {
 
@@ -131,8 +132,8 @@ void LoginViewCon::loginReplied(const std::string& body) {
         return;
     }
     if (platform::Json::stringForKey(*reply, "result") != "0") {
-        const platform::Value* message = platform::Json::find(*reply, "message");
-        Toast::showToastWithText(message ? platform::Json::description(message) : std::string());
+        // Only a text is shown: a "message" of another kind says nothing to the user.
+        Toast::showToastWithText(ServiceReply::message(*reply));
         return;
     }
     Toast::showToastWithText("登录成功");

@@ -30,6 +30,7 @@ public:
     std::shared_ptr<platform::TextField> nameText() const { return _nameText; }
     std::shared_ptr<platform::TextField> pwdText() const { return _pwdText; }
     std::shared_ptr<ProgressHUD> progressHUD() const { return hud; }
+    std::shared_ptr<RequestHelp> dataRequest() const { return _dataRequest; }
 
 private:
     // The interface description: the two fields and the button below the title bar.

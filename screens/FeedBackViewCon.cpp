@@ -7,6 +7,7 @@
 #include "platform/ui/NavigationController.h"
 #include "screens/Waiter.h"
 #include "service/ServiceOperations.h"
+#include "service/ServiceReply.h"
 
 namespace {
 
@@ -101,8 +102,8 @@ void FeedBackViewCon::submitted(const std::string& body) {
         Toast::showToastWithText("提交失败,请检查网络!");
         return;
     }
-    const platform::Value* message = platform::Json::find(*reply, "message");
-    Toast::showToastWithText(message ? platform::Json::description(message) : std::string());
+    // Only a text is shown: a "message" of another kind says nothing to the user.
+    Toast::showToastWithText(ServiceReply::message(*reply));
 }
 
 void FeedBackViewCon::back(platform::Control*) {

@@ -27,6 +27,7 @@ public:
 
     std::shared_ptr<platform::TextView> textView() const { return _textView; }
     std::shared_ptr<platform::Label> tipLabel() const { return _tipLabel; }
+    std::shared_ptr<RequestHelp> dataRequest() const { return _dataRequest; }
 
 private:
     void submitted(const std::string& body);

@@ -40,6 +40,7 @@ public:
 
     const std::shared_ptr<SlideSwitchView>& slideSwitchView() const { return _slideSwitchView; }
     const platform::Value& categoryList() const { return _categoryList; }
+    std::shared_ptr<RequestHelp> dataRequest() const { return _dataRequest; }
 
 private:
     void buildInterface();

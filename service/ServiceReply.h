@@ -18,7 +18,7 @@ public:
     static bool isSuccess(const platform::Value& reply);
     // A body that parses as a reply whose "result" is "0": only such a reply may replace a cached one.
     static bool isSuccessfulBody(std::string_view body);
-    // "message" as text; empty when absent.
+    // "message" when it is a text; empty when absent or of another kind.
     static std::string message(const platform::Value& reply);
 
     // "nowPage" read as an integer (0 when absent).

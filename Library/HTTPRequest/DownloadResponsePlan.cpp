@@ -42,7 +42,8 @@ DownloadResponsePlan DownloadResponsePlan::forResponse(int status, const HTTPHea
     if (status == kPartialContent) {
         // Bytes are only ever placed where they belong: a range that starts inside the partial
         // file skips what is already there; one that starts past its end cannot be joined to it.
-        if (!rangeFirst || *rangeFirst > continueFrom) {
+        // A total below the partial file's size means the partial file belongs to another version.
+        if (!rangeFirst || *rangeFirst > continueFrom || (rangeTotal && *rangeTotal < continueFrom)) {
             return planOf(sentRange ? Kind::RestartFromFirstByte : Kind::Unusable);
         }
         DownloadResponsePlan plan = planOf(Kind::File);

@@ -160,6 +160,12 @@ std::optional<DateFormatter::Date> DateFormatter::dateFromString(const std::stri
     if (seconds == static_cast<std::time_t>(-1) || local.tm_mday != day || local.tm_mon != month - 1) {
         return std::nullopt;
     }
+    // A date counts nanoseconds in 64 bits: moments before 1678 or after 2261 do not fit.
+    constexpr auto kFirst = std::chrono::duration_cast<std::chrono::seconds>(Date::duration::min()).count();
+    constexpr auto kLast = std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max()).count();
+    if (seconds < kFirst || seconds > kLast) {
+        return std::nullopt;
+    }
     return std::chrono::system_clock::from_time_t(seconds);
 }
 

@@ -20,7 +20,8 @@ public:
     // How the platform prints a date in a log line ("%@"): UTC with the zone offset,
     // "2024-01-01 08:00:00 +0000"; "(null)" when there is none.
     static std::string description(const std::optional<Date>& date);
-    // Absent unless the whole text matches the pattern and names a real moment.
+    // Absent unless the whole text matches the pattern and names a real moment that a
+    // Date can hold (years 1678 to 2261).
     std::optional<Date> dateFromString(const std::string& text) const;
     const std::string& pattern() const { return pattern_; }
 

@@ -8,8 +8,38 @@
 
 namespace platform {
 
+namespace {
+// Whether JSON text opens more than `limit` arrays and objects inside each other,
+// found by counting brackets outside strings. For text that is JSON this is its
+// nesting exactly; for anything else the parser refuses the text anyway.
+bool nestsDeeperThan(std::string_view bytes, int limit) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;  // the escaped character, a quote included
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+}  // namespace
+
 std::optional<Value> Json::parse(std::string_view bytes) {
     if (bytes.empty()) return std::nullopt;
+    // The parser itself does not recurse, but everything that walks the value later
+    // does (serialising it for a log line among them): too deep is not data.
+    if (nestsDeeperThan(bytes, kMaxNestingDepth)) return std::nullopt;
     // The parser validates UTF-8 inside strings; it reports errors as a discarded
     // value instead of throwing.
     Value value = Value::parse(bytes.begin(), bytes.end(), nullptr, /*allow_exceptions=*/false);

@@ -15,8 +15,14 @@ using Value = nlohmann::json;
 // Reading and writing values with the platform's string and number semantics.
 class Json {
 public:
+    // Arrays and dictionaries nested deeper than this are no data: replies and stored
+    // lists that deep are refused when read, so nothing that walks a value (writing it
+    // back as text, copying it into a view) recurses without limit.
+    static constexpr int kMaxNestingDepth = 512;
+
     // Parses a reply body. Absent for anything that is not JSON, including an
-    // empty body and bytes that are not UTF-8.
+    // empty body, bytes that are not UTF-8 and containers nested deeper than
+    // kMaxNestingDepth.
     static std::optional<Value> parse(std::string_view bytes);
     // Parses and keeps the result only when it is a dictionary.
     static std::optional<Value> parseDictionary(std::string_view bytes);

@@ -1,6 +1,7 @@
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/PropertyListDepth.h"
 #include "platform/foundation/PropertyListReader.h"
 #include "platform/foundation/PropertyListWriter.h"
 
@@ -19,7 +20,8 @@ struct NodeDeleter {
 };
 using NodePtr = std::unique_ptr<void, NodeDeleter>;
 
-std::optional<Value> fromNode(plist_t node) {
+// `depth` counts the containers around `node`; deeper than the bound is no data.
+std::optional<Value> fromNode(plist_t node, int depth) {
     switch (plist_get_node_type(node)) {
         case PLIST_STRING: {
             uint64_t length = 0;
@@ -57,16 +59,18 @@ std::optional<Value> fromNode(plist_t node) {
             return Value(static_cast<double>(seconds) + 978307200.0 + micros / 1e6);
         }
         case PLIST_ARRAY: {
+            if (depth >= Json::kMaxNestingDepth) return std::nullopt;
             Value array = Value::array();
             const uint32_t count = plist_array_get_size(node);
             for (uint32_t i = 0; i < count; ++i) {
-                auto item = fromNode(plist_array_get_item(node, i));
+                auto item = fromNode(plist_array_get_item(node, i), depth + 1);
                 if (!item) return std::nullopt;
                 array.push_back(std::move(*item));
             }
             return array;
         }
         case PLIST_DICT: {
+            if (depth >= Json::kMaxNestingDepth) return std::nullopt;
             Value dict = Value::object();
             plist_dict_iter iter = nullptr;
             plist_dict_new_iter(node, &iter);
@@ -78,7 +82,7 @@ std::optional<Value> fromNode(plist_t node) {
                     std::free(key);
                     break;
                 }
-                auto converted = fromNode(item);
+                auto converted = fromNode(item, depth + 1);
                 std::string name = key ? key : "";
                 std::free(key);
                 if (!converted) {
@@ -104,11 +108,14 @@ std::optional<Value> PropertyList::fromXml(std::string_view xml) {
 
 std::optional<Value> PropertyList::fromAnyForm(std::string_view xml) {
     if (xml.empty() || xml.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+    // libplist recurses once per level while it reads: a list too deep for us is never
+    // handed to it.
+    if (PropertyListDepth::exceeds(xml, Json::kMaxNestingDepth)) return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(xml.data(), static_cast<uint32_t>(xml.size()), &root);
     if (!root) return std::nullopt;
     NodePtr owner(root);
-    return fromNode(root);
+    return fromNode(root, 0);
 }
 
 std::optional<Value> PropertyList::read(const std::string& path) {

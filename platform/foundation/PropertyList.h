@@ -12,7 +12,8 @@ namespace platform {
 // XML property lists of arrays, dictionaries, strings, numbers and booleans.
 class PropertyList {
 public:
-    // Absent when the file is missing or is not a property list.
+    // Absent when the file is missing or is not a property list; a list nested deeper
+    // than Json::kMaxNestingDepth counts as none.
     static std::optional<Value> read(const std::string& path);
     static std::optional<Value> fromXml(std::string_view xml);
     // The general reader (libplist) alone: every XML and binary form.

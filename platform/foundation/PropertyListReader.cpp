@@ -8,7 +8,8 @@
 namespace platform {
 
 namespace {
-constexpr int kMaxDepth = 256;  // deeper nesting is left to libplist (and never written by us)
+// Deeper nesting is no data: the caller checks the depth before any other reader sees it.
+constexpr int kMaxDepth = Json::kMaxNestingDepth;
 
 }  // namespace
 

@@ -43,11 +43,10 @@ Area clippedArea(const GifImageDesc& desc, int width, int height) {
     return area;
 }
 
-void drawFrame(const SavedImage& saved, const ColorMapObject* colors, int transparent,
-               std::vector<std::uint8_t>& canvas, int width, const Area& area) {
-    const GifImageDesc& desc = saved.ImageDesc;
+void drawFrame(const GifImageDesc& desc, const std::vector<GifByteType>& raster, const ColorMapObject* colors,
+               int transparent, std::vector<std::uint8_t>& canvas, int width, const Area& area) {
     for (int y = area.top; y < area.bottom; ++y) {
-        const GifByteType* source = saved.RasterBits + static_cast<std::size_t>(y - desc.Top) * desc.Width;
+        const GifByteType* source = raster.data() + static_cast<std::size_t>(y - desc.Top) * desc.Width;
         std::uint8_t* target = canvas.data() + (static_cast<std::size_t>(y) * width + area.left) * 4;
         for (int x = area.left; x < area.right; ++x, target += 4) {
             const int index = source[x - desc.Left];
@@ -70,6 +69,44 @@ void clearArea(std::vector<std::uint8_t>& canvas, int width, const Area& area) {
     }
 }
 
+// The colour indexes of the image whose description giflib has just read, rows in order
+// (an interlaced image sends them in four passes).
+bool readRaster(GifFileType* file, std::vector<GifByteType>& raster) {
+    const GifImageDesc& desc = file->Image;
+    if (!desc.Interlace) {
+        return DGifGetLine(file, raster.data(), static_cast<int>(raster.size())) == GIF_OK;
+    }
+    static constexpr int kFirstRow[] = {0, 4, 2, 1};
+    static constexpr int kRowStep[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int row = kFirstRow[pass]; row < desc.Height; row += kRowStep[pass]) {
+            if (DGifGetLine(file, raster.data() + static_cast<std::size_t>(row) * desc.Width, desc.Width) !=
+                GIF_OK) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Reads an extension's blocks; a graphic control block becomes the next frame's `control`.
+bool readExtension(GifFileType* file, GraphicsControlBlock& control) {
+    int code = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetExtension(file, &code, &block) != GIF_OK) {
+        return false;
+    }
+    if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr) {
+        DGifExtensionToGCB(block[0], block + 1, &control);
+    }
+    while (block != nullptr) {
+        if (DGifGetExtensionNext(file, &block) != GIF_OK) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool GifDecoder::matches(std::string_view bytes) {
@@ -80,31 +117,57 @@ std::shared_ptr<Image> GifDecoder::decode(std::string_view bytes, std::string so
     MemoryReader reader{bytes};
     int error = 0;
     std::unique_ptr<GifFileType, GifCloser> file(DGifOpen(&reader, readFromMemory, &error));
-    if (!file || DGifSlurp(file.get()) != GIF_OK || file->ImageCount <= 0) {
+    if (!file) {
         return nullptr;
     }
     const int width = file->SWidth;
     const int height = file->SHeight;
-    if (width <= 0 || height <= 0) {
+    const std::size_t canvasPixels = static_cast<std::size_t>(std::max(width, 0)) * std::max(height, 0);
+    if (canvasPixels == 0 || canvasPixels > Image::kMaxDecodedPixels) {
         return nullptr;
     }
-    const std::size_t canvasBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-    std::vector<std::uint8_t> canvas(canvasBytes, 0);
+    // Frame by frame rather than all at once, so that no frame is read, and no memory
+    // taken for it, beyond what the picture may decode to.
+    std::vector<std::uint8_t> canvas(canvasPixels * 4, 0);
     std::vector<std::uint8_t> beforeFrame;
+    std::vector<GifByteType> raster;
     std::vector<Image::Frame> frames;
-    frames.reserve(static_cast<std::size_t>(file->ImageCount));
+    GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
     double totalDelay = 0;
-    for (int i = 0; i < file->ImageCount; ++i) {
-        const SavedImage& saved = file->SavedImages[i];
-        GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
-        DGifSavedExtensionToGCB(file.get(), i, &control);
-        const ColorMapObject* colors = saved.ImageDesc.ColorMap ? saved.ImageDesc.ColorMap : file->SColorMap;
-        const Area area = clippedArea(saved.ImageDesc, width, height);
+    for (GifRecordType record = UNDEFINED_RECORD_TYPE; record != TERMINATE_RECORD_TYPE;) {
+        if (DGifGetRecordType(file.get(), &record) != GIF_OK) {
+            return nullptr;
+        }
+        if (record == EXTENSION_RECORD_TYPE) {
+            if (!readExtension(file.get(), control)) {
+                return nullptr;
+            }
+            continue;
+        }
+        if (record != IMAGE_DESC_RECORD_TYPE) {
+            continue;
+        }
+        if (DGifGetImageDesc(file.get()) != GIF_OK) {
+            return nullptr;
+        }
+        const GifImageDesc& desc = file->Image;
+        const std::size_t framePixels =
+            static_cast<std::size_t>(std::max(desc.Width, 0)) * std::max(desc.Height, 0);
+        if (framePixels == 0 || framePixels > Image::kMaxDecodedPixels ||
+            (frames.size() + 1) * canvasPixels > Image::kMaxDecodedPixels) {
+            return nullptr;
+        }
+        raster.assign(framePixels, 0);
+        if (!readRaster(file.get(), raster)) {
+            return nullptr;
+        }
+        const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : file->SColorMap;
+        const Area area = clippedArea(desc, width, height);
         if (control.DisposalMode == DISPOSE_PREVIOUS) {
             beforeFrame = canvas;
         }
-        if (colors && saved.RasterBits) {
-            drawFrame(saved, colors, control.TransparentColor, canvas, width, area);
+        if (colors) {
+            drawFrame(desc, raster, colors, control.TransparentColor, canvas, width, area);
         }
         Image::Frame frame;
         frame.delay = control.DelayTime / 100.0;
@@ -116,6 +179,10 @@ std::shared_ptr<Image> GifDecoder::decode(std::string_view bytes, std::string so
             canvas.swap(beforeFrame);
         }
         frames.push_back(std::move(frame));
+        control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    }
+    if (frames.empty()) {
+        return nullptr;
     }
     if (frames.size() == 1) {
         frames[0].delay = 0;

@@ -17,7 +17,8 @@ public:
     static constexpr double kDefaultFrameDelay = 0.1;
 
     static bool matches(std::string_view bytes);
-    // Nothing for bytes giflib cannot read, or a picture without pixels or frames.
+    // Nothing for bytes giflib cannot read, a picture without pixels or frames, or one
+    // whose frames hold more than Image::kMaxDecodedPixels together.
     static std::shared_ptr<Image> decode(std::string_view bytes, std::string source, double scale);
 };
 

@@ -20,6 +20,11 @@ public:
         double delay = 0;                // seconds this frame shows in an animation
     };
 
+    // The most pixels a decoded picture may hold, the frames of an animation together: a
+    // 4096 x 4096 still picture, 64 MB of RGBA. The decoders refuse larger pictures rather
+    // than let a few bytes that claim to be huge exhaust the memory.
+    static constexpr std::size_t kMaxDecodedPixels = std::size_t{4096} * 4096;
+
     Image(std::string source, Size pixelSize, double scale = 1.0, std::vector<Frame> frames = {});
 
     // A named resource of the app ("back.png", "tab1", "tab1_selected"): looks for the

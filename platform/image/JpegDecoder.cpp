@@ -49,7 +49,8 @@ std::shared_ptr<Image> JpegDecoder::decode(std::string_view bytes, std::string s
     info.err = errors.install();
     bool ok =
         createAndReadHeader(info, errors, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    if (!ok || info.output_width == 0 || info.output_height == 0) {
+    if (!ok || info.output_width == 0 || info.output_height == 0 ||
+        std::size_t{info.output_width} * info.output_height > Image::kMaxDecodedPixels) {
         jpeg_destroy_decompress(&info);
         return nullptr;
     }

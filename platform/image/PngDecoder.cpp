@@ -17,7 +17,8 @@ std::shared_ptr<Image> PngDecoder::decode(std::string_view bytes, std::string so
     if (png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()) == 0) {
         return nullptr;
     }
-    if (image.width == 0 || image.height == 0) {
+    if (image.width == 0 || image.height == 0 ||
+        std::size_t{image.width} * image.height > Image::kMaxDecodedPixels) {
         png_image_free(&image);
         return nullptr;
     }

@@ -12,7 +12,8 @@ namespace platform {
 class PngDecoder {
 public:
     static bool matches(std::string_view bytes);
-    // Nothing for bytes libpng cannot read or a picture without pixels.
+    // Nothing for bytes libpng cannot read, a picture without pixels or one with more
+    // than Image::kMaxDecodedPixels.
     static std::shared_ptr<Image> decode(std::string_view bytes, std::string source, double scale);
 };
 

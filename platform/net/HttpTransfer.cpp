@@ -15,17 +15,6 @@ namespace platform {
 
 namespace {
 
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() &&
-           (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 bool hasHeaderNamed(const HttpHeaders& headers, std::string_view name) {
     return findHeader(headers, name) != nullptr;
 }
@@ -147,36 +136,9 @@ std::size_t HttpTransfer::onBody(char* data, std::size_t size, std::size_t count
 }
 
 void HttpTransfer::headerLine(std::string_view line) {
-    if (line.substr(0, 5) == "HTTP/") {
-        // A status line opens a new header block.
-        pending_ = HttpResponse();
-        inHeaderBlock_ = true;
-        std::string_view rest =
-            line.substr(line.find(' ') == std::string_view::npos ? line.size() : line.find(' ') + 1);
-        pending_.status = std::atoi(std::string(rest.substr(0, 3)).c_str());
-        return;
-    }
-    if (!inHeaderBlock_) {
-        return;  // trailers after a chunked body
-    }
-    std::string_view content = trim(line);
-    if (content.empty()) {
-        inHeaderBlock_ = false;
+    if (head_.readLine(line)) {
         endOfHeaderBlock();
-        return;
     }
-    if ((line.front() == ' ' || line.front() == '\t') && !pending_.headers.empty()) {
-        // An obsolete folded line continues the previous value.
-        pending_.headers.back().second += " ";
-        pending_.headers.back().second += content;
-        return;
-    }
-    std::size_t colon = content.find(':');
-    if (colon == std::string_view::npos) {
-        return;
-    }
-    pending_.headers.emplace_back(std::string(trim(content.substr(0, colon))),
-                                  std::string(trim(content.substr(colon + 1))));
 }
 
 bool HttpTransfer::redirectIsFollowed(const HttpResponse& response) const {
@@ -189,25 +151,26 @@ bool HttpTransfer::redirectIsFollowed(const HttpResponse& response) const {
 }
 
 void HttpTransfer::endOfHeaderBlock() {
-    if (pending_.status >= 100 && pending_.status < 200) {
+    HttpResponse& pending = head_.response();
+    if (pending.status >= 100 && pending.status < 200) {
         return;  // an interim response; the real one follows
     }
-    if (redirectIsFollowed(pending_)) {
+    if (redirectIsFollowed(pending)) {
         discardingBody_ = true;
         return;
     }
     discardingBody_ = false;
     char* url = nullptr;
     if (curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url != nullptr) {
-        pending_.url = url;
+        pending.url = url;
     } else {
-        pending_.url = request_.url;
+        pending.url = request_.url;
     }
     queueData();
-    queue([response = std::move(pending_)](HttpTaskDelegate& delegate) {
+    queue([response = std::move(pending)](HttpTaskDelegate& delegate) {
         delegate.didReceiveResponse(response);
     });
-    pending_ = HttpResponse();
+    pending = HttpResponse();
 }
 
 void HttpTransfer::queueData() {

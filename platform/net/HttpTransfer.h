@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/net/HttpHeaderReader.h"
 #include "platform/net/HttpSession.h"
 #include "platform/net/HttpTypes.h"
 
@@ -90,8 +91,7 @@ private:
     // Network thread only.
     CURL* easy_ = nullptr;
     curl_slist* headerList_ = nullptr;
-    HttpResponse pending_;
-    bool inHeaderBlock_ = false;
+    HttpHeaderReader head_;
     bool discardingBody_ = false;  // the body of a redirect that curl follows
     std::string body_;
     std::vector<Event> events_;

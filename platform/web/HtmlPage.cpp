@@ -1,29 +1,40 @@
 #include "platform/web/HtmlPage.h"
 
-#include "platform/foundation/Utf8.h"
+#include <gumbo.h>
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <cstdlib>
-#include <utility>
+#include <memory>
 
 namespace platform {
 namespace {
 
-// Elements whose content is never shown as text.
-constexpr std::array<std::string_view, 6> kHiddenContent = {"script",   "style",    "title",
-                                                            "noscript", "template", "head"};
+// Elements whose content is never shown as text. The head needs none of its own: the
+// parser moves any text written there into the body, as browsers show it.
+constexpr std::array<GumboTag, 5> kHiddenContent = {GUMBO_TAG_SCRIPT, GUMBO_TAG_STYLE, GUMBO_TAG_TITLE,
+                                                    GUMBO_TAG_NOSCRIPT, GUMBO_TAG_TEMPLATE};
+
+// Elements that start and end a line of their own.
+constexpr std::array<GumboTag, 31> kBlocks = {
+    GUMBO_TAG_P,       GUMBO_TAG_DIV,    GUMBO_TAG_BR,     GUMBO_TAG_LI,    GUMBO_TAG_UL,
+    GUMBO_TAG_OL,      GUMBO_TAG_H1,     GUMBO_TAG_H2,     GUMBO_TAG_H3,    GUMBO_TAG_H4,
+    GUMBO_TAG_H5,      GUMBO_TAG_H6,     GUMBO_TAG_TR,     GUMBO_TAG_TABLE, GUMBO_TAG_SECTION,
+    GUMBO_TAG_ARTICLE, GUMBO_TAG_HEADER, GUMBO_TAG_FOOTER, GUMBO_TAG_NAV,   GUMBO_TAG_HR,
+    GUMBO_TAG_FORM,    GUMBO_TAG_DD,     GUMBO_TAG_DT,     GUMBO_TAG_DL,    GUMBO_TAG_BLOCKQUOTE,
+    GUMBO_TAG_PRE,     GUMBO_TAG_BODY,   GUMBO_TAG_MAIN,   GUMBO_TAG_ASIDE, GUMBO_TAG_FIGCAPTION,
+    GUMBO_TAG_VIDEO};
+
+template <std::size_t N>
+bool isOneOf(GumboTag tag, const std::array<GumboTag, N>& tags) {
+    return std::find(tags.begin(), tags.end(), tag) != tags.end();
+}
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return result;
+bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -36,168 +47,141 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-struct NamedEntity {
-    std::string_view name;
-    unsigned long codePoint;
-};
+// A non-breaking space (U+00A0) reads as a space: the listing is text to find, not to lay out.
+constexpr std::string_view kNonBreakingSpace = "\xC2\xA0";
 
-// A non-breaking space reads as a space: the listing is text to find, not to lay out.
-constexpr std::array<NamedEntity, 24> kNamedEntities = {{
-    {"amp", '&'},       {"lt", '<'},       {"gt", '>'},       {"quot", '"'},     {"apos", '\''},
-    {"nbsp", ' '},      {"copy", 0xA9},    {"reg", 0xAE},     {"trade", 0x2122}, {"middot", 0xB7},
-    {"hellip", 0x2026}, {"mdash", 0x2014}, {"ndash", 0x2013}, {"laquo", 0xAB},   {"raquo", 0xBB},
-    {"ldquo", 0x201C},  {"rdquo", 0x201D}, {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"times", 0xD7},
-    {"yen", 0xA5},      {"deg", 0xB0},     {"bull", 0x2022},  {"emsp", 0x2003},
-}};
+std::string withPlainSpaces(std::string_view text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text.substr(at, kNonBreakingSpace.size()) == kNonBreakingSpace) {
+            plain += ' ';
+            at += kNonBreakingSpace.size() - 1;
+        } else {
+            plain += text[at];
+        }
+    }
+    return plain;
+}
+
+// Parse errors are not kept: the page is read as a browser reads it regardless, and
+// gumbo copies the open elements into every error it records.
+GumboOptions parserOptions() {
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    return options;
+}
+
+struct OutputDeleter {
+    GumboOptions options;
+    void operator()(GumboOutput* output) const { gumbo_destroy_output(&options, output); }
+};
+using OutputPtr = std::unique_ptr<GumboOutput, OutputDeleter>;
+
+OutputPtr parse(const GumboOptions& options, std::string_view html) {
+    return OutputPtr(gumbo_parse_with_options(&options, html.data(), html.size()), OutputDeleter{options});
+}
+
+// The page up to its kMaxTags-th tag ("<" and a letter or "/").
+std::string_view withinTagLimit(std::string_view html) {
+    std::size_t tags = 0;
+    for (std::size_t at = html.find('<'); at != std::string_view::npos; at = html.find('<', at + 1)) {
+        if (at + 1 < html.size() && (isAsciiLetter(html[at + 1]) || html[at + 1] == '/') &&
+            ++tags > HtmlPage::kMaxTags) {
+            return html.substr(0, at);
+        }
+    }
+    return html;
+}
+
+std::string hrefOf(const GumboNode& element) {
+    const GumboAttribute* href = gumbo_get_attribute(&element.v.element.attributes, "href");
+    return href != nullptr && href->value != nullptr ? std::string(trimmed(href->value)) : std::string();
+}
 
 }  // namespace
 
 HtmlPage::HtmlPage(std::string_view html) {
-    std::size_t pos = 0;
-    while (pos < html.size()) {
-        std::size_t open = html.find('<', pos);
-        appendText(html.substr(pos, open == std::string_view::npos ? std::string_view::npos : open - pos));
-        if (open == std::string_view::npos) {
-            break;
-        }
-        if (html.substr(open, 4) == "<!--") {
-            std::size_t end = html.find("-->", open + 4);
-            pos = end == std::string_view::npos ? html.size() : end + 3;
-            continue;
-        }
-        bool startsTag = open + 1 < html.size() &&
-                         (std::isalpha(static_cast<unsigned char>(html[open + 1])) != 0 ||
-                          html[open + 1] == '/' || html[open + 1] == '!' || html[open + 1] == '?');
-        if (!startsTag) {
-            appendText("<");  // a lone "<" in the text
-            pos = open + 1;
-            continue;
-        }
-        Tag tag;
-        pos = readTag(html, open, tag);
-        if (!tag.closing &&
-            std::find(kHiddenContent.begin(), kHiddenContent.end(), tag.name) != kHiddenContent.end()) {
-            // Skip to the matching end tag; the content is raw text, not markup.
-            std::string lower = lowered(html.substr(pos));
-            std::size_t end = lower.find("</" + tag.name);
-            if (tag.name == "head" && end == std::string::npos) {
-                continue;  // no end tag: the head closes itself where the body starts
-            }
-            pos = end == std::string::npos ? html.size() : readTag(html, pos + end, tag);
-            continue;
-        }
-        handleTag(tag);
-    }
+    const GumboOptions options = parserOptions();
+    OutputPtr output = parse(options, withinTagLimit(html));
+    read(*output->root);
     breakLine();
     if (!text_.empty() && text_.back() == '\n') {
         text_.pop_back();
     }
 }
 
-std::size_t HtmlPage::readTag(std::string_view html, std::size_t pos, Tag& tag) {
-    std::size_t i = pos + 1;
-    tag = Tag{};
-    if (i < html.size() && html[i] == '/') {
-        tag.closing = true;
-        ++i;
-    }
-    std::size_t nameStart = i;
-    while (i < html.size() && !isSpace(html[i]) && html[i] != '>' && html[i] != '/') {
-        ++i;
-    }
-    tag.name = lowered(html.substr(nameStart, i - nameStart));
-    std::size_t attributesStart = i;
-    char quote = 0;
-    while (i < html.size() && (quote != 0 || html[i] != '>')) {
-        if (quote != 0 && html[i] == quote) {
-            quote = 0;
-        } else if (quote == 0 && (html[i] == '"' || html[i] == '\'')) {
-            quote = html[i];
+void HtmlPage::read(const GumboNode& root) {
+    // Elements nest as deep as the page makes them: walk with a list of what is left
+    // rather than the call stack.
+    struct Step {
+        const GumboNode* node;
+        bool leaving;
+    };
+    std::vector<Step> pending{{&root, false}};
+    while (!pending.empty()) {
+        const Step step = pending.back();
+        pending.pop_back();
+        const GumboNode& node = *step.node;
+        if (step.leaving) {
+            separate(node);
+            continue;
         }
-        ++i;
-    }
-    tag.attributes = std::string(html.substr(attributesStart, i - attributesStart));
-    return i < html.size() ? i + 1 : html.size();
-}
-
-std::string HtmlPage::attribute(std::string_view attributes, std::string_view name) {
-    std::size_t i = 0;
-    while (i < attributes.size()) {
-        while (i < attributes.size() && (isSpace(attributes[i]) || attributes[i] == '/')) {
-            ++i;
-        }
-        std::size_t nameStart = i;
-        while (i < attributes.size() && !isSpace(attributes[i]) && attributes[i] != '=' &&
-               attributes[i] != '/') {
-            ++i;
-        }
-        std::string found = lowered(attributes.substr(nameStart, i - nameStart));
-        while (i < attributes.size() && isSpace(attributes[i])) {
-            ++i;
-        }
-        std::string_view value;
-        if (i < attributes.size() && attributes[i] == '=') {
-            ++i;
-            while (i < attributes.size() && isSpace(attributes[i])) {
-                ++i;
-            }
-            if (i < attributes.size() && (attributes[i] == '"' || attributes[i] == '\'')) {
-                char quote = attributes[i++];
-                std::size_t end = attributes.find(quote, i);
-                end = end == std::string_view::npos ? attributes.size() : end;
-                value = attributes.substr(i, end - i);
-                i = end + 1;
-            } else {
-                std::size_t start = i;
-                while (i < attributes.size() && !isSpace(attributes[i])) {
-                    ++i;
+        switch (node.type) {
+            case GUMBO_NODE_TEXT:
+            case GUMBO_NODE_WHITESPACE:
+            case GUMBO_NODE_CDATA: appendText(node.v.text.text); break;
+            case GUMBO_NODE_ELEMENT:
+            case GUMBO_NODE_TEMPLATE: {
+                if (isOneOf(node.v.element.tag, kHiddenContent)) {
+                    break;
                 }
-                value = attributes.substr(start, i - start);
+                enter(node);
+                pending.push_back({&node, true});
+                const GumboVector& children = node.v.element.children;
+                for (unsigned int i = children.length; i > 0; --i) {
+                    pending.push_back({static_cast<const GumboNode*>(children.data[i - 1]), false});
+                }
+                break;
             }
-        }
-        if (found == name) {
-            return decodeEntities(trimmed(value));
-        }
-        if (found.empty() && value.empty()) {
-            ++i;  // a stray character: step over it
+            default: break;  // comments and the document itself
         }
     }
-    return {};
 }
 
-bool HtmlPage::isBlock(std::string_view name) {
-    static constexpr std::array<std::string_view, 31> kBlocks = {
-        "p",          "div",    "br",   "li",   "ul",    "ol",         "h1",      "h2",
-        "h3",         "h4",     "h5",   "h6",   "tr",    "table",      "section", "article",
-        "header",     "footer", "nav",  "hr",   "form",  "dd",         "dt",      "dl",
-        "blockquote", "pre",    "body", "main", "aside", "figcaption", "video"};
-    return std::find(kBlocks.begin(), kBlocks.end(), name) != kBlocks.end();
-}
-
-void HtmlPage::handleTag(const Tag& tag) {
-    if (!tag.closing && tag.name == "a") {
-        std::string href = attribute(tag.attributes, "href");
+void HtmlPage::enter(const GumboNode& element) {
+    const GumboTag tag = element.v.element.tag;
+    if (tag == GUMBO_TAG_A) {
+        std::string href = hrefOf(element);
         if (!href.empty()) {
             hrefs_.push_back(std::move(href));
         }
-    } else if (!tag.closing && tag.name == "base" && baseHref_.empty()) {
-        baseHref_ = attribute(tag.attributes, "href");
+    } else if (tag == GUMBO_TAG_BASE && baseHref_.empty()) {
+        baseHref_ = hrefOf(element);
     }
-    if (isBlock(tag.name)) {
+    separate(element);
+}
+
+void HtmlPage::separate(const GumboNode& element) {
+    const GumboTag tag = element.v.element.tag;
+    if (isOneOf(tag, kBlocks)) {
         breakLine();
-    } else if (tag.name == "td" || tag.name == "th") {
+    } else if (tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) {
         appendText(" ");
     }
 }
 
-void HtmlPage::appendText(std::string_view raw) {
-    for (char c : decodeEntities(raw)) {
-        if (isSpace(c)) {
-            if (!line_.empty() && line_.back() != ' ') {
-                line_ += ' ';
-            }
-        } else {
-            line_ += c;
+void HtmlPage::appendText(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bool space = isSpace(text[i]);
+        if (text.substr(i, kNonBreakingSpace.size()) == kNonBreakingSpace) {
+            space = true;
+            i += kNonBreakingSpace.size() - 1;
+        }
+        if (!space) {
+            line_ += text[i];
+        } else if (!line_.empty() && line_.back() != ' ') {
+            line_ += ' ';
         }
     }
 }
@@ -212,44 +196,21 @@ void HtmlPage::breakLine() {
 }
 
 std::string HtmlPage::decodeEntities(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::size_t semicolon = text[i] == '&' ? text.find(';', i + 1) : std::string_view::npos;
-        if (semicolon == std::string_view::npos || semicolon - i > 12) {
-            out += text[i++];
-            continue;
-        }
-        std::string_view name = text.substr(i + 1, semicolon - i - 1);
-        bool decoded = false;
-        if (name.size() >= 2 && name.front() == '#') {
-            bool hex = name[1] == 'x' || name[1] == 'X';
-            std::string digits(name.substr(hex ? 2 : 1));
-            bool wellFormed = !digits.empty() && std::all_of(digits.begin(), digits.end(), [hex](char c) {
-                return hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
-                           : std::isdigit(static_cast<unsigned char>(c)) != 0;
-            });
-            if (wellFormed) {
-                Utf8::append(out, std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10));
-                decoded = true;
-            }
-        } else {
-            for (const auto& entity : kNamedEntities) {
-                if (entity.name == name) {
-                    Utf8::append(out, entity.codePoint);
-                    decoded = true;
-                    break;
-                }
-            }
-        }
-        if (decoded) {
-            i = semicolon + 1;
-        } else {
-            out += text[i++];
+    // Read as the content of a <textarea>: character references are decoded there and
+    // nothing in the text is taken for a tag.
+    GumboOptions options = parserOptions();
+    options.fragment_context = GUMBO_TAG_TEXTAREA;
+    options.fragment_namespace = GUMBO_NAMESPACE_HTML;
+    OutputPtr output = parse(options, text);
+    std::string decoded;
+    const GumboVector& children = output->root->v.element.children;
+    for (unsigned int i = 0; i < children.length; ++i) {
+        const auto* node = static_cast<const GumboNode*>(children.data[i]);
+        if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
+            decoded += node->v.text.text;
         }
     }
-    return out;
+    return withPlainSpaces(decoded);
 }
 
 }  // namespace platform

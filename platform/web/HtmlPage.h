@@ -4,12 +4,14 @@
 #include <string_view>
 #include <vector>
 
+struct GumboInternalNode;
+
 namespace platform {
 
-// What a person reads in an HTML page and where its links lead, read with a forgiving
-// scan rather than a full parser: the text outside tags (scripts, styles and the title
-// left out), one line per block, runs of white space made one space and character
-// references decoded; and the href of every <a> element, in page order, as written.
+// What a person reads in an HTML page and where its links lead, read with an HTML5
+// parser (gumbo) as a browser reads the page: the text outside tags (scripts, styles
+// and the title left out), one line per block, runs of white space made one space and
+// character references decoded; and the href of every <a> element, in page order.
 class HtmlPage {
 public:
     explicit HtmlPage(std::string_view html);
@@ -19,22 +21,22 @@ public:
     // The href of the page's <base> element, or empty.
     const std::string& baseHref() const { return baseHref_; }
 
-    // Character references (&amp; &#20013; &#x4e2d; ...) replaced by their UTF-8 text;
-    // an unknown or malformed reference stays as written.
+    // Character references (&amp; &#20013; &#x4e2d; ...) in text replaced by their UTF-8
+    // text, as an HTML page's text decodes them; a reference that is none stays as written.
     static std::string decodeEntities(std::string_view text);
 
+    // Tags beyond this many are not read: an HTML parser spends time on each tag in
+    // proportion to the elements left open, so a page of nothing but unclosed elements
+    // would otherwise hold the main thread for minutes. Real pages stay well below.
+    static constexpr std::size_t kMaxTags = 10000;
+
 private:
-    struct Tag {
-        std::string name;  // lower case, without the "/"
-        bool closing = false;
-        std::string attributes;
-    };
-    // Reads the tag starting at `html[pos]` ('<'); returns the position after it.
-    static std::size_t readTag(std::string_view html, std::size_t pos, Tag& tag);
-    static std::string attribute(std::string_view attributes, std::string_view name);
-    static bool isBlock(std::string_view name);
-    void handleTag(const Tag& tag);
-    void appendText(std::string_view raw);
+    void read(const GumboInternalNode& root);
+    void enter(const GumboInternalNode& element);
+    // Where an element starts and where it ends: a block breaks the line, a table cell
+    // puts a space.
+    void separate(const GumboInternalNode& element);
+    void appendText(std::string_view text);
     void breakLine();
 
     std::string text_;

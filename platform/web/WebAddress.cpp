@@ -1,9 +1,11 @@
 #include "platform/web/WebAddress.h"
 
+#include <curl/curl.h>
+
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace platform {
 namespace {
@@ -54,6 +56,39 @@ std::string lowered(std::string_view text) {
     return result;
 }
 
+// One URL as libcurl reads it.
+class CurlAddress {
+public:
+    CurlAddress() : handle_(curl_url()) {}
+
+    // Reads `address`: a URL of any scheme with an authority, or, once one is read, a
+    // reference resolved against it.
+    bool set(std::string_view address) {
+        return handle_ && curl_url_set(handle_.get(), CURLUPART_URL, std::string(address).c_str(),
+                                       CURLU_NON_SUPPORT_SCHEME) == CURLUE_OK;
+    }
+    // Replaces the fragment; nullptr removes it.
+    bool setFragment(const char* fragment) {
+        return curl_url_set(handle_.get(), CURLUPART_FRAGMENT, fragment, 0) == CURLUE_OK;
+    }
+    std::optional<std::string> part(CURLUPart which) const {
+        char* text = nullptr;
+        if (curl_url_get(handle_.get(), which, &text, 0) != CURLUE_OK || text == nullptr) {
+            return std::nullopt;
+        }
+        std::string result(text);
+        curl_free(text);
+        return result;
+    }
+    std::optional<std::string> url() const { return part(CURLUPART_URL); }
+
+private:
+    struct Cleanup {
+        void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
+    };
+    std::unique_ptr<CURLU, Cleanup> handle_;
+};
+
 }  // namespace
 
 bool WebAddress::isValid(std::string_view address) {
@@ -83,131 +118,36 @@ std::optional<std::string> WebAddress::scheme(std::string_view address) {
 
 bool WebAddress::isLoadable(std::string_view address) {
     auto name = scheme(address);
-    return name && (*name == "http" || *name == "https") && address.size() > name->size() + 3 &&
-           address.substr(name->size(), 3) == "://";
-}
-
-WebAddress::Parts WebAddress::split(std::string_view address) {
-    Parts parts;
-    if (std::size_t hash = address.find('#'); hash != std::string_view::npos) {
-        parts.fragment = std::string(address.substr(hash + 1));
-        address = address.substr(0, hash);
+    if (!name || (*name != "http" && *name != "https") || address.substr(name->size(), 3) != "://") {
+        return false;
     }
-    if (std::size_t question = address.find('?'); question != std::string_view::npos) {
-        parts.query = std::string(address.substr(question + 1));
-        address = address.substr(0, question);
-    }
-    if (std::size_t length = schemeLength(address);
-        length != 0 && isSchemeText(address.substr(0, length - 1))) {
-        parts.scheme = lowered(address.substr(0, length - 1));
-        address = address.substr(length);
-    }
-    if (address.substr(0, 2) == "//") {
-        address = address.substr(2);
-        std::size_t slash = address.find('/');
-        parts.authority = std::string(address.substr(0, slash));
-        address = slash == std::string_view::npos ? std::string_view{} : address.substr(slash);
-    }
-    parts.path = std::string(address);
-    return parts;
-}
-
-std::string WebAddress::join(const Parts& parts) {
-    std::string result;
-    if (parts.scheme) {
-        result.append(*parts.scheme).push_back(':');
-    }
-    if (parts.authority) {
-        result.append("//").append(*parts.authority);
-    }
-    result.append(parts.path);
-    if (parts.query) {
-        result.append(1, '?').append(*parts.query);
-    }
-    if (parts.fragment) {
-        result.append(1, '#').append(*parts.fragment);
-    }
-    return result;
-}
-
-std::string WebAddress::removeDotSegments(std::string_view path) {
-    std::vector<std::string_view> output;
-    bool absolute = !path.empty() && path.front() == '/';
-    std::string_view rest = absolute ? path.substr(1) : path;
-    bool trailingSlash = false;
-    while (true) {
-        std::size_t slash = rest.find('/');
-        std::string_view segment = rest.substr(0, slash);
-        bool last = slash == std::string_view::npos;
-        if (segment == ".") {
-            trailingSlash = last;
-        } else if (segment == "..") {
-            if (!output.empty()) {
-                output.pop_back();
-            }
-            trailingSlash = last;
-        } else {
-            output.push_back(segment);
-            trailingSlash = false;
-        }
-        if (last) {
-            break;
-        }
-        rest = rest.substr(slash + 1);
-    }
-    std::string result = absolute ? "/" : "";
-    for (std::size_t i = 0; i < output.size(); ++i) {
-        result.append(output[i]);
-        if (i + 1 < output.size()) {
-            result.push_back('/');
-        }
-    }
-    if (trailingSlash && (result.empty() || result.back() != '/')) {
-        result.push_back('/');
-    }
-    return result;
-}
-
-std::string WebAddress::merge(const Parts& base, std::string_view path) {
-    std::string_view directory;
-    if (base.authority && base.path.empty()) {
-        directory = "/";
-    } else if (std::size_t slash = base.path.rfind('/'); slash != std::string::npos) {
-        directory = std::string_view(base.path).substr(0, slash + 1);
-    }
-    std::string merged;
-    merged.reserve(directory.size() + path.size());
-    merged.append(directory).append(path);
-    return merged;
+    CurlAddress url;
+    return url.set(address) && url.part(CURLUPART_HOST).has_value();
 }
 
 std::string WebAddress::resolve(std::string_view base, std::string_view reference) {
-    Parts ref = split(reference);
-    if (base.empty() || ref.scheme) {
-        if (ref.scheme && (ref.authority || (!ref.path.empty() && ref.path.front() == '/'))) {
-            ref.path = removeDotSegments(ref.path);
-        }
-        return join(ref);
+    if (scheme(reference)) {
+        // Absolute already; only one with an authority has dot segments to remove.
+        CurlAddress absolute;
+        return absolute.set(reference) ? absolute.url().value_or(std::string(reference))
+                                       : std::string(reference);
     }
-    Parts from = split(base);
-    Parts target;
-    target.scheme = from.scheme;
-    target.fragment = ref.fragment;
-    if (ref.authority) {
-        target.authority = ref.authority;
-        target.path = removeDotSegments(ref.path);
-        target.query = ref.query;
-        return join(target);
+    CurlAddress target;
+    if (base.empty() || !target.set(base)) {
+        return std::string(reference);
     }
-    target.authority = from.authority;
-    if (ref.path.empty()) {
-        target.path = from.path;
-        target.query = ref.query ? ref.query : from.query;
+    // libcurl resolves as redirects need; a reference that only names a fragment, or
+    // nothing at all, keeps the base's path and query, as in a page.
+    bool resolved = false;
+    if (reference.empty()) {
+        resolved = target.setFragment(nullptr);
+    } else if (reference.front() == '#') {
+        resolved = target.setFragment(std::string(reference.substr(1)).c_str());
     } else {
-        target.path = removeDotSegments(ref.path.front() == '/' ? ref.path : merge(from, ref.path));
-        target.query = ref.query;
+        resolved = target.set(reference);
     }
-    return join(target);
+    std::optional<std::string> url = resolved ? target.url() : std::nullopt;
+    return url.value_or(std::string(reference));
 }
 
 }  // namespace platform

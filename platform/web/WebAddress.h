@@ -8,7 +8,9 @@ namespace platform {
 
 // Addresses as the web view reads them: an address is taken exactly as written,
 // nothing is escaped for the caller, so one holding a character that URLs do not
-// allow (a space, a quote, non-ASCII text) is no address at all.
+// allow (a space, a quote, non-ASCII text) is no address at all. Addresses with an
+// authority ("scheme://host/...") are read and resolved by libcurl's URL parser, as
+// the HTTP layer that loads them reads them.
 class WebAddress {
 public:
     // Only URL characters, every "%" followed by two hex digits, and a well-formed
@@ -16,24 +18,14 @@ public:
     static bool isValid(std::string_view address);
     // The scheme in lower case ("http"), or nothing for a relative reference.
     static std::optional<std::string> scheme(std::string_view address);
-    // http and https are the only schemes the view loads itself.
+    // http and https are the only schemes the view loads itself, written with "://"
+    // and a host the URL parser can read.
     static bool isLoadable(std::string_view address);
-    // The reference made absolute against `base` (RFC 3986 section 5.2); an absolute
-    // reference or an empty base gives the reference unchanged apart from dot segments.
+    // The reference made absolute against `base`, as a browser resolves a link on a
+    // page: dot segments removed, an empty path written "/". A reference with a scheme
+    // of its own stays as written unless it has an authority ("video:http://..." does
+    // not); so does any reference when the base is empty or no URL with an authority.
     static std::string resolve(std::string_view base, std::string_view reference);
-
-private:
-    struct Parts {
-        std::optional<std::string> scheme;
-        std::optional<std::string> authority;
-        std::string path;
-        std::optional<std::string> query;
-        std::optional<std::string> fragment;
-    };
-    static Parts split(std::string_view address);
-    static std::string join(const Parts& parts);
-    static std::string removeDotSegments(std::string_view path);
-    static std::string merge(const Parts& base, std::string_view path);
 };
 
 }  // namespace platform

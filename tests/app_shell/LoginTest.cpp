@@ -182,6 +182,29 @@ TEST_F(LoginTest, AReplyThatIsNotJsonCountsAsAFailedRequest) {
     EXPECT_FALSE(LoginInstance::getUserInstance().hasUserName());
 }
 
+TEST_F(LoginTest, OnlyAMessageThatIsTextIsShownAndOneNestedTooDeepIsNoReply) {
+    // A refusal whose "message" is no text shows no text of it.
+    service.reply("8", platform::Value{{"result", "1"}, {"message", {{"code", 7}}}});
+    openLogin();
+    typeInto("用户名", "demo");
+    typeInto("密码", "qelvo123");
+    submit();
+    ASSERT_TRUE(pump([&] { return toastShown(""); }));
+    for (const auto& toast : screen()["toasts"]) {
+        EXPECT_EQ(toast.get<std::string>().find("code"), std::string::npos) << toast;
+    }
+    // A reply nested far too deep to be data is no reply: the app neither shows it nor
+    // writes it back as text for its log, and stays up.
+    const int depth = 100000;
+    service.replyRaw("8",
+                     R"({"result":"1","message":)" + std::string(depth, '[') + std::string(depth, ']') + "}");
+    advance(2);
+    submit();
+    ASSERT_TRUE(pump([&] { return toastShown("请检查网络!"); }));
+    EXPECT_TRUE(logged("加载出错"));
+    EXPECT_EQ(screens().back(), "LoginViewCon");
+}
+
 TEST_F(LoginTest, TheReturnKeyOnlyClosesTheKeyboard) {
     auto login = openLogin();
     typeInto("用户名", "demo");

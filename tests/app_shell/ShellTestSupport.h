@@ -22,6 +22,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qelvo::test {
@@ -31,6 +32,9 @@ namespace qelvo::test {
 class FakeService {
 public:
     void reply(const std::string& mode, const platform::Value& body) { standIn_.reply(prefix(mode), body); }
+    void replyRaw(const std::string& mode, std::string body) {
+        standIn_.replyRaw(prefix(mode), std::move(body));
+    }
     void hold(const std::string& mode) { standIn_.hold(prefix(mode)); }
     void release() { standIn_.release(); }
     std::vector<std::string> bodies() const { return standIn_.bodies(); }

@@ -38,7 +38,8 @@ TEST(WebAddressResolution, FollowsTheReferenceRules) {
     EXPECT_EQ(WebAddress::resolve(base, "./g"), "http://a/b/c/g");
     EXPECT_EQ(WebAddress::resolve(base, "g/"), "http://a/b/c/g/");
     EXPECT_EQ(WebAddress::resolve(base, "/g"), "http://a/g");
-    EXPECT_EQ(WebAddress::resolve(base, "//g"), "http://g");
+    EXPECT_EQ(WebAddress::resolve(base, "//g"), "http://g/")
+        << "an empty path is written \"/\", as browsers do";
     EXPECT_EQ(WebAddress::resolve(base, "?y"), "http://a/b/c/d;p?y");
     EXPECT_EQ(WebAddress::resolve(base, "g?y"), "http://a/b/c/g?y");
     EXPECT_EQ(WebAddress::resolve(base, "#s"), "http://a/b/c/d;p?q#s");
