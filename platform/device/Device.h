@@ -20,6 +20,7 @@ public:
     DeviceReply screen() override;
     DeviceReply tree() override;
     DeviceReply tap(const Value& body) override;
+    DeviceReply touch(const Value& body) override;
     DeviceReply drag(const Value& body) override;
     DeviceReply swipe(const Value& body) override;
     DeviceReply type(const Value& body) override;
@@ -42,6 +43,9 @@ private:
     static std::shared_ptr<Window> mainWindow();
     DeviceReply tapPoint(Window& window, Point point);
     DeviceReply strokeThroughTouches(Window& window, Point from, Point to);
+
+    // The finger of the touch stream that is down now, if any.
+    std::optional<long long> fingerDown_;
 };
 
 }  // namespace platform

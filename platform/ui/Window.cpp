@@ -181,7 +181,12 @@ bool Window::sendTouch(TouchPhase phase, Point location) {
         active_ = std::move(active);
         ActiveTouch& current = *active_;
         deliverToRecognizers(current, TouchPhase::Began);
-        current.view->touchesBegan(current.touch);
+        // A finger that stops moving content is not heard by what the content shows.
+        current.viewCancelled = std::any_of(current.recognizers.begin(), current.recognizers.end(),
+                                            [](const auto& r) { return r->holdsTouchFromView(); });
+        if (!current.viewCancelled) {
+            current.view->touchesBegan(current.touch);
+        }
         return true;
     }
     if (!active_) {
