@@ -88,7 +88,7 @@ window.addEventListener('message', (event) => {
   if (event.data && typeof event.data.qelvoLink === 'string') call('link', { url: event.data.qelvoLink });
 });
 
-attachPointer(phone, () => scale, () => keyboard.refocus());
+attachPointer(phone, () => scale, () => keyboard.refocus(), () => window.qelvo.tree);
 window.addEventListener('resize', fit);
 fit();
 listen();

@@ -1,7 +1,8 @@
 // Turns what a person does in the page into device calls: the pointer is a finger
 // whose every step goes to the app as it happens (down, moves coalesced to at most one
 // per animation frame, up), so lists follow it, fling and settle as on the phone; the
-// wheel and the trackpad slide a finger over the list under the pointer. Typing goes to
+// wheel and the trackpad slide a finger over the list under the pointer, within its ends.
+// Typing goes to
 // the focused field through a hidden text area, so input methods and paste work too.
 
 const TAP_SLOP = 8;          // points a finger may wander and still tap
@@ -52,6 +53,7 @@ function unturned(phone, scale, element, at) {
 
 // One finger at a time, numbered afresh for each touch.
 let fingers = 0;
+const samePoint = (a, b) => a[0] === b[0] && a[1] === b[1];
 
 // A finger's moves: the first of a frame goes at once, later ones of the same frame wait
 // for the next frame, and a move still waiting when the next comes is replaced by it.
@@ -88,13 +90,13 @@ class Finger {
   }
 
   sendMove() {
-    if (this.at === this.sentAt) return;
+    if (samePoint(this.at, this.sentAt)) return;
     this.queued = true;
     this.frameUsed = true;
     this.askFrame();
     call('touch', () => {
       this.queued = false;
-      if (this.at === this.sentAt) return null;
+      if (samePoint(this.at, this.sentAt)) return null;
       this.sentAt = this.at;
       return { phase: 'moved', x: this.at[0], y: this.at[1], id: this.id };
     });
@@ -108,7 +110,30 @@ class Finger {
   }
 }
 
-export function attachPointer(phone, scaleOf, onTap) {
+// The innermost scroll view drawn under a point that can scroll along the axis: where
+// its content is and how far it may go (the same ranges the app keeps).
+function scrollerUnder(tree, at, horizontal) {
+  let found = null;
+  const walk = (node, ox, oy) => {
+    if (node.hidden || node.touches === false || (node.alpha !== undefined && node.alpha < 0.01)) return;
+    const x = ox + node.frame[0];
+    const y = oy + node.frame[1];
+    if (at[0] < x || at[0] >= x + node.frame[2] || at[1] < y || at[1] >= y + node.frame[3]) return;
+    if (node.contentOffset && node.scrollEnabled !== false) {
+      const [top, left, bottom, right] = node.contentInset;
+      const min = horizontal ? -left : -top;
+      const length = horizontal ? node.contentSize[0] + right - node.frame[2] : node.contentSize[1] + bottom - node.frame[3];
+      const max = Math.max(length, min);
+      if (max > min) found = { offset: node.contentOffset[horizontal ? 0 : 1], min, max };
+    }
+    const offset = node.offset || [0, 0];
+    (node.children || []).forEach((child) => walk(child, x - offset[0], y - offset[1]));
+  };
+  if (tree && tree.window) walk(tree.window, 0, 0);
+  return found;
+}
+
+export function attachPointer(phone, scaleOf, onTap, treeOf) {
   let finger = null;
   let pointerElement = null;
   let wheel = null; // { finger, timer }
@@ -121,9 +146,9 @@ export function attachPointer(phone, scaleOf, onTap) {
   const endWheel = () => {
     if (!wheel) return;
     clearTimeout(wheel.timer);
-    // The system takes the finger back: the list keeps where the wheel left it (springing
-    // back when past an edge), and nothing under it is tapped.
-    wheel.finger.lift('cancelled');
+    // The system takes the finger back: the list stays where the wheel left it, and
+    // nothing under it is tapped.
+    if (wheel.finger) wheel.finger.lift('cancelled');
     wheel = null;
   };
   phone.addEventListener('pointerdown', (event) => {
@@ -151,7 +176,9 @@ export function attachPointer(phone, scaleOf, onTap) {
     finger = null;
   });
   // The wheel moves the content under the pointer the way a finger sliding on it would:
-  // turning the wheel down brings later rows up.
+  // turning the wheel down brings later rows up. The finger goes only as far as the list
+  // can scroll (read from the drawn tree), so the wheel never pulls a list past its ends
+  // (which would start a refresh) and a wheel with nothing to scroll touches nothing.
   phone.addEventListener('wheel', (event) => {
     if (finger || event.target.closest('#alert-layer') || event.ctrlKey) return;
     event.preventDefault();
@@ -161,11 +188,19 @@ export function attachPointer(phone, scaleOf, onTap) {
     const dy = event.deltaY * lines / scale;
     if (!wheel) {
       const at = point(event, event.target);
-      if (at[0] < 0 || at[1] < 0 || at[0] >= 320 || at[1] >= 568) return;
-      wheel = { finger: new Finger(at), timer: 0 };
+      const horizontal = Math.abs(dx) > Math.abs(dy);
+      const scroller = scrollerUnder(treeOf(), at, horizontal);
+      if (!scroller) return;
+      wheel = { at, horizontal, scroller, travel: 0, finger: null, timer: 0 };
     }
-    const f = wheel.finger;
-    f.moveTo([Math.round((f.at[0] - dx) * 10) / 10, Math.round((f.at[1] - dy) * 10) / 10]);
+    const { scroller } = wheel;
+    const wanted = wheel.travel + (wheel.horizontal ? dx : dy);
+    wheel.travel = Math.min(Math.max(wanted, scroller.min - scroller.offset), scroller.max - scroller.offset);
+    if (wheel.travel !== 0 || wheel.finger) {
+      const moved = wheel.horizontal ? [wheel.at[0] - wheel.travel, wheel.at[1]] : [wheel.at[0], wheel.at[1] - wheel.travel];
+      if (!wheel.finger) wheel.finger = new Finger(wheel.at);
+      wheel.finger.moveTo([Math.round(moved[0] * 10) / 10, Math.round(moved[1] * 10) / 10]);
+    }
     clearTimeout(wheel.timer);
     wheel.timer = setTimeout(endWheel, WHEEL_REST_MS);
   }, { passive: false });
