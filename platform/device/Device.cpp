@@ -1,6 +1,7 @@
 #include "platform/device/Device.h"
 
 #include "platform/device/ScreenReader.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/net/NetworkMonitor.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
@@ -14,6 +15,7 @@
 #include "platform/ui/TextView.h"
 #include "platform/ui/Window.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace platform {
@@ -142,6 +144,22 @@ DeviceReply Device::tap(const Value& body) {
     return tapPoint(*window, Point{*x, *y});
 }
 
+std::optional<double> Device::stepTime(const Value& body, bool began) {
+    const double now = RunLoop::main().secondsSince(Clock::TimePoint{});
+    auto sent = number(body, "time");
+    if (began) {
+        senderClockOffset_.reset();
+        if (sent) {
+            senderClockOffset_ = now - *sent / 1000;
+        }
+        return std::nullopt;
+    }
+    if (!sent || !senderClockOffset_) {
+        return std::nullopt;
+    }
+    return std::min(now, *sent / 1000 + *senderClockOffset_);
+}
+
 DeviceReply Device::touch(const Value& body) {
     auto window = mainWindow();
     if (!window) {
@@ -166,6 +184,7 @@ DeviceReply Device::touch(const Value& body) {
         }
         // A new finger takes the place of one still down (the window cancels that one).
         fingerDown_.reset();
+        stepTime(body, true);
         auto target = window->viewAtPoint(point);
         if (!window->sendTouch(TouchPhase::Began, point)) {
             return DeviceReply::error(404, "nothing takes a touch at that point");
@@ -188,7 +207,7 @@ DeviceReply Device::touch(const Value& body) {
         fingerDown_.reset();
     }
     // Another call (a tap, say) may have taken the screen from this finger meanwhile.
-    if (!window->sendTouch(next, point)) {
+    if (!window->sendTouch(next, point, stepTime(body, false))) {
         fingerDown_.reset();
         return DeviceReply::error(409, "finger " + std::to_string(id) + " was cancelled");
     }

@@ -44,8 +44,14 @@ private:
     DeviceReply tapPoint(Window& window, Point point);
     DeviceReply strokeThroughTouches(Window& window, Point from, Point to);
 
-    // The finger of the touch stream that is down now, if any.
+    // When a step of the finger happened, on the run loop's clock: from the sender's
+    // own "time" where it gives one, else now.
+    std::optional<double> stepTime(const Value& body, bool began);
+
+    // The finger of the touch stream that is down now, if any, and how far the
+    // sender's clock is behind the run loop's (seconds), when it sends its times.
     std::optional<long long> fingerDown_;
+    std::optional<double> senderClockOffset_;
 };
 
 }  // namespace platform

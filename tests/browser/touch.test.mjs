@@ -53,22 +53,27 @@ async function serviceRequests(mode) {
 
 // Holds the button down on `from` and moves the pointer to `to` at an even speed over
 // `ms` milliseconds, one move every 16 ms as a mouse at 60 Hz gives them (sent without
-// waiting for the one before, so the automation's own round trips do not slow them);
-// the button stays down.
-async function sweep(from, to, ms) {
+// waiting for the one before, so the automation's own round trips do not slow them).
+// With `release` the button comes up right after the last move, while the pointer still
+// moves (a flick); else it stays down.
+async function sweep(from, to, ms, { release = false } = {}) {
   const start = await s.pagePoint(from);
   const end = await s.pagePoint(to);
   await s.page.mouse.move(start.x, start.y);
   await s.page.mouse.down();
+  if (release) await s.page.evaluate(() => { document.getElementById('last-call').textContent = ''; });
   const steps = Math.round(ms / 16);
+  const later = (delay, act) => new Promise((resolve, reject) => setTimeout(() => act().then(resolve, reject), delay));
   const moves = [];
   for (let i = 1; i <= steps; i++) {
     const t = i / steps;
-    moves.push(new Promise((resolve, reject) => setTimeout(() => {
-      s.page.mouse.move(start.x + (end.x - start.x) * t, start.y + (end.y - start.y) * t).then(resolve, reject);
-    }, i * 16)));
+    moves.push(later(i * 16, () => s.page.mouse.move(start.x + (end.x - start.x) * t, start.y + (end.y - start.y) * t)));
   }
+  if (release) moves.push(later(steps * 16 + 1, () => s.page.mouse.up()));
   await Promise.all(moves);
+  if (release) {
+    await s.page.waitForFunction(() => /^touch \{"phase":"ended"/.test(document.getElementById('last-call').textContent));
+  }
 }
 
 const HOME_LIST = { at: [160, 400] };
@@ -229,8 +234,7 @@ test('a flung catalogue keeps moving after the release and stops by itself', asy
     return shown && shown.inset[0] === 0 && shown.offset[1] === 0 && !(await s.shows('正在刷新...'));
   }, 'the catalogue\'s header closed');
   const before = await appScroll(list);
-  await s.pressAndMove([160, 450], [160, 250], { steps: 6, pause: 16 });
-  await s.release();
+  await sweep([160, 450], [160, 250], 100, { release: true });
   const released = await appScroll(list);
   await s.page.waitForTimeout(150);
   const later = await appScroll(list);

@@ -54,25 +54,30 @@ function unturned(phone, scale, element, at) {
 // One finger at a time, numbered afresh for each touch.
 let fingers = 0;
 const samePoint = (a, b) => a[0] === b[0] && a[1] === b[1];
+// When a step happened, on the page's clock (milliseconds): the app measures the finger's
+// speed on it, so the way the calls travel does not change how a list is flung.
+const stamp = (time) => Math.round(time * 10) / 10;
 
 // A finger's moves: the first of a frame goes at once, later ones of the same frame wait
 // for the next frame, and a move still waiting when the next comes is replaced by it.
 class Finger {
-  constructor(at) {
+  constructor(at, time) {
     this.id = ++fingers;
     this.start = at;
     this.at = at;
+    this.time = time;
     this.sentAt = at;
     this.moved = false;
     this.queued = false;
     this.frameUsed = false;
     this.frameAsked = false;
     this.done = false;
-    call('touch', { phase: 'began', x: at[0], y: at[1], id: this.id });
+    call('touch', { phase: 'began', x: at[0], y: at[1], id: this.id, time: stamp(time) });
   }
 
-  moveTo(at) {
+  moveTo(at, time) {
     this.at = at;
+    this.time = time;
     if (Math.hypot(at[0] - this.start[0], at[1] - this.start[1]) > TAP_SLOP) this.moved = true;
     if (this.queued) return; // the waiting move goes out with this point
     if (this.frameUsed) this.askFrame(); else this.sendMove();
@@ -98,7 +103,7 @@ class Finger {
       this.queued = false;
       if (samePoint(this.at, this.sentAt)) return null;
       this.sentAt = this.at;
-      return { phase: 'moved', x: this.at[0], y: this.at[1], id: this.id };
+      return { phase: 'moved', x: this.at[0], y: this.at[1], id: this.id, time: stamp(this.time) };
     });
   }
 
@@ -106,7 +111,7 @@ class Finger {
   lift(phase) {
     this.done = true;
     if (!this.queued) this.sendMove();
-    return call('touch', { phase, x: this.at[0], y: this.at[1], id: this.id });
+    return call('touch', { phase, x: this.at[0], y: this.at[1], id: this.id, time: stamp(this.time) });
   }
 }
 
@@ -155,16 +160,16 @@ export function attachPointer(phone, scaleOf, onTap, treeOf) {
     if (event.button !== 0 || event.target.closest('#alert-layer') || event.target.closest('video')) return;
     endWheel();
     pointerElement = event.target;
-    finger = new Finger(point(event, pointerElement));
+    finger = new Finger(point(event, pointerElement), event.timeStamp);
     phone.setPointerCapture(event.pointerId);
     event.preventDefault();
   });
   phone.addEventListener('pointermove', (event) => {
-    if (finger) finger.moveTo(point(event, pointerElement));
+    if (finger) finger.moveTo(point(event, pointerElement), event.timeStamp);
   });
   phone.addEventListener('pointerup', (event) => {
     if (!finger) return;
-    finger.moveTo(point(event, pointerElement));
+    finger.moveTo(point(event, pointerElement), event.timeStamp);
     const tapped = !finger.moved;
     finger.lift('ended');
     finger = null;
@@ -198,8 +203,8 @@ export function attachPointer(phone, scaleOf, onTap, treeOf) {
     wheel.travel = Math.min(Math.max(wanted, scroller.min - scroller.offset), scroller.max - scroller.offset);
     if (wheel.travel !== 0 || wheel.finger) {
       const moved = wheel.horizontal ? [wheel.at[0] - wheel.travel, wheel.at[1]] : [wheel.at[0], wheel.at[1] - wheel.travel];
-      if (!wheel.finger) wheel.finger = new Finger(wheel.at);
-      wheel.finger.moveTo([Math.round(moved[0] * 10) / 10, Math.round(moved[1] * 10) / 10]);
+      if (!wheel.finger) wheel.finger = new Finger(wheel.at, event.timeStamp);
+      wheel.finger.moveTo([Math.round(moved[0] * 10) / 10, Math.round(moved[1] * 10) / 10], event.timeStamp);
     }
     clearTimeout(wheel.timer);
     wheel.timer = setTimeout(endWheel, WHEEL_REST_MS);
