@@ -15,7 +15,6 @@
 #include "platform/ui/TextView.h"
 #include "platform/ui/Window.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace platform {
@@ -157,7 +156,8 @@ std::optional<double> Device::stepTime(const Value& body, bool began) {
     if (!sent || !senderClockOffset_) {
         return std::nullopt;
     }
-    return std::min(now, *sent / 1000 + *senderClockOffset_);
+    // Later steps may map past now: they left the sender further apart than they arrived.
+    return *sent / 1000 + *senderClockOffset_;
 }
 
 DeviceReply Device::touch(const Value& body) {

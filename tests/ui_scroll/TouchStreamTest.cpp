@@ -136,6 +136,20 @@ TEST_F(TouchStreamTest, AListFollowsTheFingerCoastsAfterAQuickReleaseStopsAfterA
     ASSERT_EQ(touch("ended", 103), 200);
     EXPECT_EQ(rows->events, (std::vector<std::string>{"select 0.2"}));
 
+    // Steps that carry the sender's times are measured on them: steps 16 ms apart on the
+    // sender's clock fling the list, though they all arrive at one moment here.
+    rows->log.clear();
+    ++finger;
+    auto timed = [&](const char* phase, double y, double ms) {
+        return device.touch(Value{{"phase", phase}, {"x", 160.0}, {"y", y}, {"id", finger}, {"time", ms}}).status;
+    };
+    ASSERT_EQ(timed("began", 400, 5000), 200);
+    for (int i = 1; i <= 10; ++i) {
+        ASSERT_EQ(timed("moved", 400 - 10 * i, 5000 + 16 * i), 200);
+    }
+    ASSERT_EQ(timed("ended", 300, 5176), 200);
+    EXPECT_EQ(rows->log.back(), "willBeginDecelerating");
+
     // The stream keeps to its finger.
     EXPECT_EQ(touch("moved", 120), 409) << "that finger is up";
     EXPECT_EQ(device.touch(Value{{"phase", "pressed"}, {"x", 1}, {"y", 1}, {"id", 9}}).status, 400);
