@@ -100,11 +100,17 @@ export class Session {
   }
 
   async clickText(text, index = 0) {
-    const target = this.textLocator(text, index);
-    await target.waitFor({ state: 'visible', timeout: 10000 });
     // The app decides what takes the touch at that point (a button over its own label,
-    // say), so only the position counts.
-    await target.click({ force: true });
+    // say), so only the position counts. It is found and tapped in one step: the page is
+    // redrawn while the app runs (a screen sliding in), and an element found first could
+    // be replaced by the time it is tapped.
+    const point = await this.until(() => this.textMatches(text).evaluateAll((elements, index) => {
+      const element = elements[index];
+      if (!element || !element.checkVisibility({ visibilityProperty: true })) return null;
+      const box = element.getBoundingClientRect();
+      return box.width > 0 && box.height > 0 ? { x: box.left + box.width / 2, y: box.top + box.height / 2 } : null;
+    }, index), `"${text}" to tap`, 10000);
+    await this.page.mouse.click(point.x, point.y);
   }
 
   // Taps the front-most element showing exactly `text` that a person sees on the screen
