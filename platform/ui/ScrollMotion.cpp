@@ -64,11 +64,13 @@ ScrollMotion ScrollMotion::ease(double start, double position, double velocity, 
 double ScrollMotion::springDuration() const {
     const double a = position_ - target_;
     const double b = velocity_ + kSpringRate * a;
-    double time = 0;
+    double turn = 0;
     if (b != 0) {
-        time = std::max(0.0, 1 / kSpringRate - a / b);  // the turning point
+        turn = std::max(0.0, 1 / kSpringRate - a / b);  // the turning point
     }
-    for (; time < kLongestSettle; time += kSpringStep) {
+    const int steps = static_cast<int>(std::ceil(kLongestSettle / kSpringStep));
+    for (int step = static_cast<int>(std::ceil(turn / kSpringStep)); step < steps; ++step) {
+        const double time = step * kSpringStep;
         if (std::fabs(positionAt(start_ + time) - target_) < kSpringDistance &&
             std::fabs(velocityAt(start_ + time)) < kSpringSpeed) {
             return time;
