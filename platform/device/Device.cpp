@@ -1,6 +1,7 @@
 #include "platform/device/Device.h"
 
 #include "platform/device/ScreenReader.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/net/NetworkMonitor.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
@@ -140,6 +141,77 @@ DeviceReply Device::tap(const Value& body) {
         return DeviceReply::error(400, "give {\"x\": .., \"y\": ..} or {\"text\": .., \"index\": ..}");
     }
     return tapPoint(*window, Point{*x, *y});
+}
+
+std::optional<double> Device::stepTime(const Value& body, bool began) {
+    const double now = RunLoop::main().secondsSince(Clock::TimePoint{});
+    auto sent = number(body, "time");
+    if (began) {
+        senderClockOffset_.reset();
+        if (sent) {
+            senderClockOffset_ = now - *sent / 1000;
+        }
+        return std::nullopt;
+    }
+    if (!sent || !senderClockOffset_) {
+        return std::nullopt;
+    }
+    // Later steps may map past now: they left the sender further apart than they arrived.
+    return *sent / 1000 + *senderClockOffset_;
+}
+
+DeviceReply Device::touch(const Value& body) {
+    auto window = mainWindow();
+    if (!window) {
+        return noWindow();
+    }
+    auto phase = text(body, "phase");
+    auto x = number(body, "x");
+    auto y = number(body, "y");
+    const Value* idValue = Json::find(body, "id");
+    if (!phase || !x || !y || !idValue || !idValue->is_number_integer()) {
+        return DeviceReply::error(
+            400, "give {\"phase\": \"began\" | \"moved\" | \"ended\" | \"cancelled\", \"x\": .., \"y\": .., \"id\": N}");
+    }
+    const long long id = idValue->get<long long>();
+    const Point point{*x, *y};
+    if (*phase == "began") {
+        if (AlertView::frontAlert()) {
+            return DeviceReply::error(409, "an alert is on screen: answer it first");
+        }
+        if (!Rect::make(0, 0, window->frame().width(), window->frame().height()).contains(point)) {
+            return DeviceReply::error(400, "the point is outside the screen");
+        }
+        // A new finger takes the place of one still down (the window cancels that one).
+        fingerDown_.reset();
+        stepTime(body, true);
+        auto target = window->viewAtPoint(point);
+        if (!window->sendTouch(TouchPhase::Began, point)) {
+            return DeviceReply::error(404, "nothing takes a touch at that point");
+        }
+        fingerDown_ = id;
+        return DeviceReply::ok(Value{{"view", target ? target->className() : std::string()}});
+    }
+    TouchPhase next = TouchPhase::Moved;
+    if (*phase == "ended") {
+        next = TouchPhase::Ended;
+    } else if (*phase == "cancelled") {
+        next = TouchPhase::Cancelled;
+    } else if (*phase != "moved") {
+        return DeviceReply::error(400, "unknown phase \"" + *phase + "\": began, moved, ended or cancelled");
+    }
+    if (fingerDown_ != id) {
+        return DeviceReply::error(409, "finger " + std::to_string(id) + " is not down");
+    }
+    if (next != TouchPhase::Moved) {
+        fingerDown_.reset();
+    }
+    // Another call (a tap, say) may have taken the screen from this finger meanwhile.
+    if (!window->sendTouch(next, point, stepTime(body, false))) {
+        fingerDown_.reset();
+        return DeviceReply::error(409, "finger " + std::to_string(id) + " was cancelled");
+    }
+    return DeviceReply::ok();
 }
 
 std::optional<DeviceReply> Device::readStroke(const Value& body, Stroke& stroke) {

@@ -20,6 +20,7 @@ public:
     DeviceReply screen() override;
     DeviceReply tree() override;
     DeviceReply tap(const Value& body) override;
+    DeviceReply touch(const Value& body) override;
     DeviceReply drag(const Value& body) override;
     DeviceReply swipe(const Value& body) override;
     DeviceReply type(const Value& body) override;
@@ -42,6 +43,15 @@ private:
     static std::shared_ptr<Window> mainWindow();
     DeviceReply tapPoint(Window& window, Point point);
     DeviceReply strokeThroughTouches(Window& window, Point from, Point to);
+
+    // When a step of the finger happened, on the run loop's clock: from the sender's
+    // own "time" where it gives one, else now.
+    std::optional<double> stepTime(const Value& body, bool began);
+
+    // The finger of the touch stream that is down now, if any, and how far the
+    // sender's clock is behind the run loop's (seconds), when it sends its times.
+    std::optional<long long> fingerDown_;
+    std::optional<double> senderClockOffset_;
 };
 
 }  // namespace platform

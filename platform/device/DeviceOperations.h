@@ -26,6 +26,7 @@ public:
     virtual DeviceReply screen() = 0;                    // GET /api/screen
     virtual DeviceReply tree() = 0;                      // GET /api/tree
     virtual DeviceReply tap(const Value& body) = 0;      // POST /api/tap {"x","y"} or {"text","index"}
+    virtual DeviceReply touch(const Value& body) = 0;    // POST /api/touch {"phase","x","y","id"}
     virtual DeviceReply drag(const Value& body) = 0;     // POST /api/drag {"from","to","seconds"}
     virtual DeviceReply swipe(const Value& body) = 0;    // POST /api/swipe {"from","to"}
     virtual DeviceReply type(const Value& body) = 0;     // POST /api/type {"text"}

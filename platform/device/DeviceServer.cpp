@@ -123,6 +123,7 @@ void DeviceServer::addOperationRoutes() {
         return callOnMain([this] { return operations_.tree(); });
     });
     addPostOperation("/api/tap", &DeviceOperations::tap);
+    addPostOperation("/api/touch", &DeviceOperations::touch);
     addPostOperation("/api/drag", &DeviceOperations::drag);
     addPostOperation("/api/swipe", &DeviceOperations::swipe);
     addPostOperation("/api/type", &DeviceOperations::type);

@@ -30,10 +30,10 @@ void GestureRecognizer::touchMoved(const Touch& touch) {
 
 void GestureRecognizer::touchEnded(const Touch& touch) {
     touch_ = touch;
-    if (state_ == GestureState::Failed || state_ == GestureState::Ended || state_ == GestureState::Cancelled) {
-        return;
+    if (state_ != GestureState::Failed && state_ != GestureState::Ended && state_ != GestureState::Cancelled) {
+        ended(touch);
     }
-    ended(touch);
+    touchFinished(touch);
 }
 
 void GestureRecognizer::touchCancelled(const Touch& touch) {
@@ -43,6 +43,7 @@ void GestureRecognizer::touchCancelled(const Touch& touch) {
     } else if (state_ == GestureState::Possible) {
         setState(GestureState::Failed);
     }
+    touchFinished(touch);
 }
 
 void GestureRecognizer::reset() {

@@ -42,6 +42,9 @@ public:
     Point locationInView(const View* inView) const;
     // A tap recogniser yields to a control's own tap (a button inside a tappable view).
     virtual bool isTap() const { return false; }
+    // True when, from the moment the finger went down, the view under it is not to hear
+    // of the touch (a finger that stops a moving list does not tap what the list shows).
+    virtual bool holdsTouchFromView() const { return false; }
     virtual const char* kind() const = 0;
 
     // Fed by the window.
@@ -60,6 +63,8 @@ protected:
     virtual void began(const Touch& touch) = 0;
     virtual void moved(const Touch& touch) = 0;
     virtual void ended(const Touch& touch) = 0;
+    // The finger has gone up or the touch was cancelled, whatever became of the gesture.
+    virtual void touchFinished(const Touch& /*touch*/) {}
     // Moves to `state` and tells the targets when it is one they hear of.
     void setState(GestureState state);
     const Touch& lastTouch() const { return touch_; }

@@ -49,6 +49,9 @@ void ImageView::describe(Value& node) const {
     if (auto shown = displayedImage()) {
         node["image"] = shown->source();
     }
+    if (tintColor_) {
+        node["tint"] = tintColor_->css();
+    }
     node["contentMode"] = contentModeName(contentMode());
 }
 

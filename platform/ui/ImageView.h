@@ -4,6 +4,7 @@
 #include "platform/ui/View.h"
 
 #include <memory>
+#include <optional>
 
 namespace platform {
 
@@ -22,6 +23,9 @@ public:
     void setHighlighted(bool highlighted) { highlighted_ = highlighted; }
     // The picture on screen now.
     std::shared_ptr<Image> displayedImage() const;
+    // When set, the picture is drawn as a template: its shape filled with this colour.
+    std::optional<Color> tintColor() const { return tintColor_; }
+    void setTintColor(std::optional<Color> color) { tintColor_ = color; }
 
     Size sizeThatFits(Size size) const override;
     Value screenEntry() const override;
@@ -31,6 +35,7 @@ private:
     std::shared_ptr<Image> image_;
     std::shared_ptr<Image> highlightedImage_;
     bool highlighted_ = false;
+    std::optional<Color> tintColor_;
 };
 
 const char* contentModeName(ContentMode mode);

@@ -1,31 +1,50 @@
 #include "platform/ui/PanGestureRecognizer.h"
 
-
 namespace platform {
+namespace {
+
+// Moves that arrive together (no time between them) tell nothing of the speed.
+constexpr double kShortestSpan = 0.001;
+
+}  // namespace
 
 void PanGestureRecognizer::began(const Touch& touch) {
     origin_ = touch.location;
     velocity_ = Point{};
-    previousTimestamp_ = touch.timestamp;
+    samples_.clear();
+    addSample(touch);
+}
+
+// The speed from the oldest sample within the window to the newest: steadier than the
+// last step alone when moves arrive unevenly, and zero once the finger has stood still.
+void PanGestureRecognizer::addSample(const Touch& touch) {
+    samples_.push_back(Sample{touch.timestamp, touch.location});
+    while (samples_.size() > 1 && samples_.front().time < touch.timestamp - kVelocityWindow) {
+        samples_.pop_front();
+    }
+    const Sample& oldest = samples_.front();
+    double span = touch.timestamp - oldest.time;
+    if (span < kShortestSpan) {
+        velocity_ = Point{};
+        return;
+    }
+    velocity_ = Point{(touch.location.x - oldest.location.x) / span, (touch.location.y - oldest.location.y) / span};
 }
 
 void PanGestureRecognizer::moved(const Touch& touch) {
-    double dt = touch.timestamp - previousTimestamp_;
-    if (dt > 0) {
-        velocity_ = Point{(touch.location.x - touch.previousLocation.x) / dt,
-                          (touch.location.y - touch.previousLocation.y) / dt};
-    }
-    previousTimestamp_ = touch.timestamp;
+    addSample(touch);
     if (state() == GestureState::Possible) {
         if (touch.distanceMoved() >= kMinMovement) {
-            setState(GestureState::Began);
+            Point translation{touch.location.x - origin_.x, touch.location.y - origin_.y};
+            setState(shouldBegin(touch, translation) ? GestureState::Began : GestureState::Failed);
         }
         return;
     }
     setState(GestureState::Changed);
 }
 
-void PanGestureRecognizer::ended(const Touch&) {
+void PanGestureRecognizer::ended(const Touch& touch) {
+    addSample(touch);
     if (state() == GestureState::Began || state() == GestureState::Changed) {
         setState(GestureState::Ended);
     } else {

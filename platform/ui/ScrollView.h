@@ -2,6 +2,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/ScrollMotion.h"
 #include "platform/ui/ScrollViewDelegate.h"
 #include "platform/ui/View.h"
 
@@ -14,17 +15,24 @@ namespace platform {
 // offset is the bounds origin; the allowed offsets run from (-inset.left, -inset.top)
 // to the far end of the content plus the bottom and right insets.
 //
-// Drags come from touches (the scroll view's own, or those its subviews pass up the
-// responder chain) or from the programmatic drag that the device API uses. Both drive
-// the scroll view's pan recogniser, so targets added to it hear every drag.
+// Touches reach it through its pan recogniser, which the window feeds with every touch
+// on the view or inside it: once the finger has moved past the slop the way the view can
+// scroll, the scroll view takes the pan (cancelling the touch in the view under the
+// finger), follows the finger (with resistance beyond its edges), and on release coasts
+// with the finger's speed, springs back into range and settles on a page when paged, all
+// animated on the main loop's clock. The programmatic drag that the device API uses
+// drives the same recogniser, so targets added to it hear every drag.
 class ScrollView : public View {
 public:
-    // How long the content keeps moving after the finger lets go, and how long an
-    // animated offset change takes before its delegate call.
-    static constexpr double kDecelerationDuration = 0.3;
+    // Let-go content that only springs back into range or moves onto a page is at rest
+    // within this time (a fling coasts for longer, by its speed); an animated offset
+    // change tells its delegate after kScrollAnimationDuration.
+    static constexpr double kSettleDuration = ScrollMotion::kLongestSettle;
     static constexpr double kScrollAnimationDuration = 0.3;
     // A touch that moves this far becomes a drag.
-    static constexpr double kDragThreshold = 10;
+    static constexpr double kDragThreshold = PanGestureRecognizer::kMinMovement;
+    // Moving content is redrawn this often.
+    static constexpr double kFrameInterval = 1.0 / 60;
 
     explicit ScrollView(Rect frame = Rect{});
     ~ScrollView() override;
@@ -59,7 +67,7 @@ public:
     bool showsVerticalScrollIndicator() const { return showsVerticalIndicator_; }
     void setShowsVerticalScrollIndicator(bool shows) { showsVerticalIndicator_ = shows; }
     bool isScrollEnabled() const { return scrollEnabled_; }
-    void setScrollEnabled(bool enabled) { scrollEnabled_ = enabled; }
+    void setScrollEnabled(bool enabled);
     bool scrollsToTop() const { return scrollsToTop_; }
     void setScrollsToTop(bool value) { scrollsToTop_ = value; }
 
@@ -77,9 +85,9 @@ public:
 
     // The programmatic drag; points are in window coordinates. The content follows
     // the finger one to one, also beyond the allowed range when the view bounces.
-    // `velocity` is the finger's, in points per second: it decides whether the content
-    // decelerates and, when paging, which page it settles on. Returns false when the
-    // view does not scroll (scrolling disabled, or a drag already under way).
+    // `velocity` is the finger's, in points per second: the content coasts with it and,
+    // when paging, it decides the page it settles on. Returns false when the view does
+    // not scroll (scrolling disabled, or a drag already under way).
     bool beginDragging(Point touchInWindow);
     void dragTo(Point touchInWindow);
     void endDragging(Point velocity);
@@ -95,12 +103,12 @@ public:
     void describe(Value& node) const override;
 
 protected:
-    // What became of the touch being followed: still undecided (it may yet be a tap),
-    // a drag, passed on to the superview because this view cannot scroll that way, or
-    // claimed by a subclass for a gesture of its own.
-    enum class TouchMode { None, Pending, Dragging, PassedOn, Claimed };
+    // What became of a touch on the content, as the content's own views pass it up:
+    // still undecided (it may yet be a tap), moved too far to be a tap, or claimed by a
+    // subclass for a gesture of its own.
+    enum class TouchMode { None, Pending, Moved, Claimed };
     TouchMode touchMode() const { return touchMode_; }
-    // The touch stopped a deceleration: it is no tap on the content.
+    // The touch stopped moving content: it is no tap on the content.
     bool touchStoppedScrolling() const { return touchStoppedScrolling_; }
     const Touch& touchAtStart() const { return touchStart_; }
     void claimTouch() { touchMode_ = TouchMode::Claimed; }
@@ -111,15 +119,37 @@ protected:
     virtual void contentWillBeginDragging() {}
 
 private:
+    friend class ScrollViewPanGestureRecognizer;
+    enum class DragSource { None, Program, Touch };
+
+    // The pan recogniser's view of the finger.
+    bool panTouchDown();
+    bool panShouldBegin(const Touch& touch, Point translation) const;
+    void panTouchFinished();
+    void followPan(PanGestureRecognizer& pan);
+    void drivePan(GestureState state, const Touch& touch);
+
+    bool startDrag(Point touchInWindow, DragSource source);
+    void moveDrag(Point touchInWindow);
+    void finishDrag(Point fingerVelocity);
+
+    // The content let go: coasting, springing back and settling on a page.
+    void startMotion(Point contentVelocity);
+    ScrollMotion motionAlong(double position, double velocity, double low, double high,
+                             std::optional<double> page, double now) const;
+    ScrollMotion nextMotion(const ScrollMotion& motion, double position, double low, double high,
+                            double now) const;
+    void stepMotion();
+    void scheduleStep();
+
     void changeOffset(Point offset);
     Point clampedOffset(Point offset) const;
     bool isOutOfRange(Point offset) const;
+    bool isOffPage(Point offset) const;
     bool isBusyScrolling() const;
     Touch dragTouch(Point location) const;
     std::optional<Point> pageTarget(Point velocity) const;
-    void settle();
     void stopDeceleration();
-    void finishTouch();
 
     Size contentSize_;
     EdgeInsets contentInset_;
@@ -133,21 +163,30 @@ private:
     bool scrollsToTop_ = true;
     std::weak_ptr<ScrollViewDelegate> delegate_;
     std::shared_ptr<PanGestureRecognizer> pan_;
+    bool drivingPan_ = false;  // the programmatic drag is feeding the pan
 
     // The drag.
     bool tracking_ = false;
     bool dragging_ = false;
     bool decelerating_ = false;
     bool settlePending_ = false;  // released, about to decelerate
+    DragSource dragSource_ = DragSource::None;
     Point dragStartTouch_;
     Point dragStartOffset_;
+    // Where the finger's movement is measured from: the start offset with the edges'
+    // resistance taken back out of it.
+    Point dragStartUnresisted_;
     Point lastDragTouch_;
     double dragStartTime_ = 0;
     std::optional<Point> settleTarget_;  // the page a paged view settles on
+
+    // The let-go content, one motion per axis.
+    ScrollMotion motionX_ = ScrollMotion::rest(0);
+    ScrollMotion motionY_ = ScrollMotion::rest(0);
     Timer decelerationTimer_;
     Timer scrollAnimationTimer_;
 
-    // The touch being followed.
+    // The touch on the content.
     TouchMode touchMode_ = TouchMode::None;
     Touch touchStart_;
     bool touchStoppedScrolling_ = false;

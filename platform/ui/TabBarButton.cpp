@@ -3,8 +3,9 @@
 namespace platform {
 namespace {
 
-const Color kSelectedTitle = Color::white();
-const Color kNormalTitle = Color::white(0.6);
+// The platform's tint for the selected item, and the grey of the others.
+const Color kSelectedTint = Color::rgb255(0, 122, 255);
+const Color kNormalTint = Color::rgb255(146, 146, 146);
 
 }  // namespace
 
@@ -29,9 +30,14 @@ std::shared_ptr<Image> TabBarButton::displayedImage() const {
 }
 
 void TabBarButton::refresh() {
+    const Color tint = isSelected() ? kSelectedTint : kNormalTint;
     imageView_->setImage(displayedImage());
+    // Pictures of the app's own for the two states are shown as they are; a plain
+    // picture is a shape that takes the state's colour.
+    bool ownPictures = item_->finishedSelectedImage() || item_->finishedUnselectedImage();
+    imageView_->setTintColor(ownPictures ? std::nullopt : std::optional<Color>(tint));
     titleLabel_->setText(item_->title());
-    titleLabel_->setTextColor(isSelected() ? kSelectedTitle : kNormalTitle);
+    titleLabel_->setTextColor(tint);
     layoutParts();
 }
 

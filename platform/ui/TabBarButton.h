@@ -9,8 +9,9 @@
 
 namespace platform {
 
-// One item of the tab bar as drawn: its picture above its title, in the selected
-// or the normal look.
+// One item of the tab bar as drawn: its picture above its title, the selected item's
+// in the platform's blue tint and the others' in grey (pictures of the app's own for
+// the two states are shown as they are).
 class TabBarButton : public Control {
 public:
     TabBarButton(std::shared_ptr<TabBarItem> item, int index);

@@ -151,8 +151,8 @@ void Window::cancelViewTouchIfRecognized(ActiveTouch& active) {
     }
 }
 
-bool Window::sendTouch(TouchPhase phase, Point location) {
-    double now = RunLoop::main().secondsSince(Clock::TimePoint{});
+bool Window::sendTouch(TouchPhase phase, Point location, std::optional<double> timestamp) {
+    double now = timestamp.value_or(RunLoop::main().secondsSince(Clock::TimePoint{}));
     if (phase == TouchPhase::Began) {
         if (active_) {
             sendTouch(TouchPhase::Cancelled, active_->touch.location);
@@ -181,7 +181,12 @@ bool Window::sendTouch(TouchPhase phase, Point location) {
         active_ = std::move(active);
         ActiveTouch& current = *active_;
         deliverToRecognizers(current, TouchPhase::Began);
-        current.view->touchesBegan(current.touch);
+        // A finger that stops moving content is not heard by what the content shows.
+        current.viewCancelled = std::any_of(current.recognizers.begin(), current.recognizers.end(),
+                                            [](const auto& r) { return r->holdsTouchFromView(); });
+        if (!current.viewCancelled) {
+            current.view->touchesBegan(current.touch);
+        }
         return true;
     }
     if (!active_) {
@@ -190,7 +195,7 @@ bool Window::sendTouch(TouchPhase phase, Point location) {
     ActiveTouch& current = *active_;
     current.touch.previousLocation = current.touch.location;
     current.touch.location = location;
-    current.touch.timestamp = now;
+    current.touch.timestamp = std::max(now, current.touch.timestamp);
     current.touch.phase = phase;
     deliverToRecognizers(current, phase);
     if (phase == TouchPhase::Moved) {

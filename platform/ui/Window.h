@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -46,7 +47,9 @@ public:
 
     // Touches at window points. A touch that begins where no view takes it goes
     // nowhere; the rest of it is ignored. Returns whether a view took the touch.
-    bool sendTouch(TouchPhase phase, Point location);
+    // `timestamp` is when the step happened, in seconds on the run loop's clock (now
+    // when not given); it never goes back before the touch's previous step.
+    bool sendTouch(TouchPhase phase, Point location, std::optional<double> timestamp = std::nullopt);
     // A touch down and up at one point.
     bool tap(Point location);
     // The view a touch at the point would go to.

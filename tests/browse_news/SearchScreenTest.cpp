@@ -11,6 +11,8 @@
 #include "storage/CacheFreshness.h"
 #include "storage/FileManagerUtil.h"
 
+#include <algorithm>
+
 namespace qelvo::test {
 namespace {
 
@@ -164,8 +166,10 @@ TEST_F(SearchScreenTest, ThePanelShowsExactlyWhileTheFieldIsEditedAndReturnOnlyE
     EXPECT_EQ(nav->viewControllers().size(), 1U) << "return does not search";
 
     ASSERT_TRUE(search->searchText()->becomeFirstResponder());
-    auto tap = search->keyArea()->gestureRecognizers().front();
-    search->tapGesture(*tap);
+    const auto& recognizers = search->keyArea()->gestureRecognizers();
+    auto tap = std::find_if(recognizers.begin(), recognizers.end(), [](const auto& r) { return r->isTap(); });
+    ASSERT_NE(tap, recognizers.end());
+    search->tapGesture(**tap);
     EXPECT_FALSE(search->searchText()->isEditing()) << "a tap beside the keys closes the keyboard";
     EXPECT_TRUE(search->historyPanel()->isHidden());
 }

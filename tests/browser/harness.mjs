@@ -106,11 +106,17 @@ export class Session {
   }
 
   async clickText(text, index = 0) {
-    const target = this.textLocator(text, index);
-    await target.waitFor({ state: 'visible', timeout: 10000 });
     // The app decides what takes the touch at that point (a button over its own label,
-    // say), so only the position counts.
-    await target.click({ force: true });
+    // say), so only the position counts. It is found and tapped in one step: the page is
+    // redrawn while the app runs (a screen sliding in), and an element found first could
+    // be replaced by the time it is tapped.
+    const point = await this.until(() => this.textMatches(text).evaluateAll((elements, index) => {
+      const element = elements[index];
+      if (!element || !element.checkVisibility({ visibilityProperty: true })) return null;
+      const box = element.getBoundingClientRect();
+      return box.width > 0 && box.height > 0 ? { x: box.left + box.width / 2, y: box.top + box.height / 2 } : null;
+    }, index), `"${text}" to tap`, 10000);
+    await this.page.mouse.click(point.x, point.y);
   }
 
   // Taps the front-most element showing exactly `text` that a person sees on the screen
@@ -192,26 +198,47 @@ export class Session {
     await this.page.mouse.click(box.x + x * scale, box.y + y * scale);
   }
 
-  async dragPoints(from, to, steps = 12) {
+  // A point of the phone, in points, as a point of the page.
+  async pagePoint(at) {
     const box = await this.page.locator('#phone').boundingBox();
     const scale = box.width / 320;
-    await this.page.mouse.move(box.x + from[0] * scale, box.y + from[1] * scale);
+    return { x: box.x + at[0] * scale, y: box.y + at[1] * scale };
+  }
+
+  // Drags with the mouse from one point of the phone to another in `steps` moves
+  // `pause` ms apart; the button stays down.
+  async pressAndMove(from, to, { steps = 12, pause = 40 } = {}) {
+    const start = await this.pagePoint(from);
+    const end = await this.pagePoint(to);
+    await this.page.mouse.move(start.x, start.y);
     await this.page.mouse.down();
     for (let i = 1; i <= steps; i++) {
       const t = i / steps;
-      await this.page.mouse.move(box.x + (from[0] + (to[0] - from[0]) * t) * scale, box.y + (from[1] + (to[1] - from[1]) * t) * scale);
-      await this.page.waitForTimeout(40);
+      await this.page.mouse.move(start.x + (end.x - start.x) * t, start.y + (end.y - start.y) * t);
+      if (pause > 0) await this.page.waitForTimeout(pause);
     }
+  }
+
+  // Lets go of the mouse and waits until the app has taken the release.
+  async release() {
     await this.page.evaluate(() => { document.getElementById('last-call').textContent = ''; });
     await this.page.mouse.up();
+    await this.page.waitForFunction(() => /^touch \{"phase":"(ended|cancelled)"/.test(document.getElementById('last-call').textContent));
+  }
+
+  // A drag that comes to a stop before the finger lifts, so the list stays where it was
+  // dragged to (a finger still moving when it lifts flings the list on).
+  async dragPoints(from, to, steps = 12) {
+    await this.pressAndMove(from, to, { steps });
+    await this.page.waitForTimeout(250);
+    await this.release();
     await this.untilStill();
   }
 
-  // Waits until the app has taken the last drag and no list moves any more, as a person
-  // waits for a list to stop before tapping a row: a touch on a list that still moves only
-  // stops it. The app is asked itself, as the drawn tree can lag behind it.
+  // Waits until no list moves any more, as a person waits for a list to stop before
+  // tapping a row: a touch on a list that still moves only stops it. The app is asked
+  // itself, as the drawn tree can lag behind it.
   async untilStill() {
-    await this.waitInPage(() => /^(drag|swipe|tap) /.test(document.getElementById('last-call').textContent));
     await this.until(() => this.page.evaluate(async () => {
       const tree = await (await fetch('/api/tree')).text();
       return !tree.includes('"moving":true');

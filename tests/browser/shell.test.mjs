@@ -14,8 +14,23 @@ test('the home page draws its sections, tab bar and the pictures the app loaded'
     const pictures = [...document.querySelectorAll('#screen img.pic')].filter((img) => img.src.includes('http%3A'));
     return pictures.length >= 3 && pictures.every((img) => img.complete && img.naturalWidth > 0);
   }, null, { timeout: 15000 });
-  const tabIcons = await s.page.$$eval('#screen img.pic', (imgs) => imgs.filter((img) => img.src.includes('tab1')).map((img) => img.naturalWidth));
-  assert.ok(tabIcons.length > 0 && tabIcons[0] > 0, 'the tab icons are the app resources');
+  // The tab icons are shapes in the tab's colour: the app's pictures, used as masks.
+  const tabIcon = await s.page.$$eval('#screen div.pic', (shapes) => shapes.map((shape) => shape.dataset.src).find((src) => src.includes('tab1')));
+  assert.ok(tabIcon, 'the tab icons are drawn');
+  const iconWidth = await s.page.evaluate(async (src) => { const img = new Image(); img.src = src; await img.decode(); return img.naturalWidth; }, tabIcon);
+  assert.ok(iconWidth > 0, 'the tab icons are the app resources');
+  // The selected tab shows in the platform's blue, the others in grey.
+  const tabColours = await s.page.evaluate(() => {
+    const colours = [];
+    const walk = (n) => {
+      if (n.class === 'TabBarButton') colours.push({ selected: !!n.selected, title: n.children.find((c) => c.class === 'Label').color });
+      (n.children || []).forEach(walk);
+    };
+    walk(window.qelvo.tree.window);
+    return colours;
+  });
+  assert.equal(tabColours.length, 5);
+  for (const tab of tabColours) assert.equal(tab.title, tab.selected ? 'rgba(0,122,255,1)' : 'rgba(146,146,146,1)');
   await s.screenshot('home');
   assert.deepEqual(s.errors, []);
 });

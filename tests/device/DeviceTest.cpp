@@ -153,7 +153,7 @@ TEST_F(DeviceTest, ADragMovesTheContentByTheDistanceAndLetsGoWithoutAFlick) {
     ASSERT_EQ(device.drag(Value{{"from", {160, 100}}, {"to", {160, 180}}}).status, 200);
     EXPECT_EQ(scroll->contentOffset().y, -80) << "pulled past the top by the whole distance";
     EXPECT_EQ(delegate->endedWithDeceleration, true) << "it springs back";
-    clock->advance(ScrollView::kDecelerationDuration);
+    clock->advance(ScrollView::kSettleDuration);
     EXPECT_EQ(scroll->contentOffset().y, 0);
 
     EXPECT_EQ(device.drag(Value{{"from", {160, 450}}, {"to", {160, 500}}}).status, 404);
@@ -177,7 +177,7 @@ TEST_F(DeviceTest, SwipesGoToARecogniserAPagedViewOrARowToDelete) {
     pages->setContentSize(Size{960, 100});
     content->addSubview(pages);
     ASSERT_EQ(device.swipe(Value{{"from", {280, 150}}, {"to", {40, 150}}}).status, 200);
-    clock->advance(ScrollView::kDecelerationDuration);
+    clock->advance(ScrollView::kSettleDuration);
     EXPECT_EQ(pages->contentOffset().x, 320) << "one page on";
 }
 

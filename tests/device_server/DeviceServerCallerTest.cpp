@@ -93,7 +93,7 @@ protected:
              std::filesystem::directory_iterator(platform::DisplayRoutes::assetFolder(), missing))
             routes.push_back({"GET", "/display/" + entry.path().filename().string()});
         for (const std::string name :
-             {"tap", "drag", "swipe", "type", "key", "alert", "link", "back", "app", "network", "quit"})
+             {"tap", "touch", "drag", "swipe", "type", "key", "alert", "link", "back", "app", "network", "quit"})
             routes.push_back({"POST", "/api/" + name});
         return routes;
     }

@@ -57,6 +57,7 @@ public:
     platform::DeviceReply screen() override { return record("screen", platform::Value::object()); }
     platform::DeviceReply tree() override { return record("tree", platform::Value::object()); }
     platform::DeviceReply tap(const platform::Value& body) override { return record("tap", body); }
+    platform::DeviceReply touch(const platform::Value& body) override { return record("touch", body); }
     platform::DeviceReply drag(const platform::Value& body) override { return record("drag", body); }
     platform::DeviceReply swipe(const platform::Value& body) override { return record("swipe", body); }
     platform::DeviceReply type(const platform::Value& body) override { return record("type", body); }

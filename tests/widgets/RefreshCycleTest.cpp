@@ -7,6 +7,9 @@
 
 #include <numbers>
 #include <regex>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace qelvo::test {
 namespace {
@@ -132,6 +135,42 @@ TEST_F(RefreshCycleTest, TrackingTurnsToPullingAndBackToNormal) {
     release();
     EXPECT_FALSE(screen->cycle.reloading());
     EXPECT_EQ(screen->starts, 0);
+}
+
+TEST_F(RefreshCycleTest, AFingerPullingTheListDownPassesTheHeaderThroughItsThreeStates) {
+    // The finger goes down on a row and pulls 10 points a frame; the header's state and
+    // text are read after every move, as the display draws them.
+    std::vector<std::pair<int, std::string>> seen;
+    double pulledAt = 0;
+    ASSERT_TRUE(window->sendTouch(platform::TouchPhase::Began, Point{160, 100}));
+    for (double y = 110; y <= 300; y += 10) {
+        clock->advance(platform::ScrollView::kFrameInterval);
+        window->sendTouch(platform::TouchPhase::Moved, Point{160, y});
+        std::pair<int, std::string> now{header().state(), header().statusLabel()->text()};
+        if (seen.empty() || seen.back() != now) {
+            seen.push_back(now);
+            pulledAt = list->contentOffset().y;
+        }
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<int, std::string>>{
+                        {RefreshTableHeaderView::kNormal, "下拉刷新..."},
+                        {RefreshTableHeaderView::kPulling, "释放立即刷新..."}}));
+    EXPECT_LT(pulledAt, -65) << "pulling from past 65 points";
+    EXPECT_GT(pulledAt, -75);
+    EXPECT_GT(list->contentOffset().y, -190) << "the list resists the finger";
+    EXPECT_EQ(screen->starts, 0);
+
+    clock->advance(0.2);
+    window->sendTouch(platform::TouchPhase::Ended, Point{160, 300});
+    EXPECT_EQ(header().state(), RefreshTableHeaderView::kLoading);
+    EXPECT_EQ(header().statusLabel()->text(), "正在刷新...");
+    EXPECT_EQ(screen->starts, 1);
+    clock->advance(platform::ScrollView::kSettleDuration);
+    EXPECT_DOUBLE_EQ(list->contentOffset().y, -60) << "held open while it refreshes";
+    clock->advance(RefreshCycle::kReloadDelay);
+    EXPECT_EQ(screen->finished, 1);
+    EXPECT_EQ(header().state(), RefreshTableHeaderView::kNormal);
+    EXPECT_DOUBLE_EQ(list->contentOffset().y, 0);
 }
 
 TEST_F(RefreshCycleTest, ScrollingThatNoFingerDrivesLeavesTheStateAlone) {

@@ -63,7 +63,7 @@ protected:
         ASSERT_TRUE(pages.beginDragging(Point{200, 300}));
         pages.dragTo(Point{200 + dx, 300});
         pages.endDragging(Point{velocity, 0});
-        clock->advance(platform::ScrollView::kDecelerationDuration);
+        clock->advance(platform::ScrollView::kSettleDuration);
     }
     static std::vector<std::string> manyTitles(int count) {
         std::vector<std::string> names;

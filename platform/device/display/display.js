@@ -99,7 +99,7 @@ window.addEventListener('message', (event) => {
   if (url !== null) call('link', { url });
 });
 
-attachPointer(phone, () => scale, () => keyboard.refocus());
+attachPointer(phone, () => scale, () => keyboard.refocus(), () => window.qelvo.tree);
 window.addEventListener('resize', fit);
 fit();
 listen();

@@ -12,18 +12,26 @@ const esc = (text) => String(text).replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<
 const px = (n) => `${Math.round(n * 100) / 100}px`;
 const fontCss = (font) => font ? `font-size:${px(font.size)};line-height:${px(font.size * 1.2)};font-weight:${font.bold ? 'bold' : 'normal'};` : '';
 
+// A tinted picture is a template: its shape, filled with the tint colour.
+function pictureTag(src, place, fit, tint) {
+  if (!tint) return `<img class="pic" draggable="false" src="${src}" style="${place}object-fit:${fit}">`;
+  const sizes = { fill: '100% 100%', contain: 'contain', cover: 'cover' };
+  const mask = `url(&quot;${src}&quot;) center / ${sizes[fit] || '100% 100%'} no-repeat`;
+  return `<div class="pic" data-src="${src}" style="${place}background:${tint};-webkit-mask:${mask};mask:${mask}"></div>`;
+}
+
 function imageHtml(node, width, height) {
   if (!node.image) return '';
   const src = esc(pictureUrl(node.image));
   const mode = node.contentMode || 'fill';
   const fits = { fill: 'fill', aspectFit: 'contain', aspectFill: 'cover' };
   if (fits[mode] || !node.imageSize) {
-    return `<img class="pic" draggable="false" src="${src}" style="left:0;top:0;width:100%;height:100%;object-fit:${fits[mode] || 'fill'}">`;
+    return pictureTag(src, 'left:0;top:0;width:100%;height:100%;', fits[mode] || 'fill', node.tint);
   }
   const [w, h] = node.imageSize;
   const left = mode === 'left' ? 0 : (width - w) / 2;
   const top = mode === 'top' ? 0 : (height - h) / 2;
-  return `<img class="pic" draggable="false" src="${src}" style="left:${px(left)};top:${px(top)};width:${px(w)};height:${px(h)}">`;
+  return pictureTag(src, `left:${px(left)};top:${px(top)};width:${px(w)};height:${px(h)};`, 'fill', node.tint);
 }
 
 function linesHtml(lines, align) {
