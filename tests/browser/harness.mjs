@@ -223,7 +223,7 @@ export class Session {
   async release() {
     await this.page.evaluate(() => { document.getElementById('last-call').textContent = ''; });
     await this.page.mouse.up();
-    await this.page.waitForFunction(() => /^touch \{"phase":"(ended|cancelled)"/.test(document.getElementById('last-call').textContent));
+    await this.waitInPage(() => /^touch \{"phase":"(ended|cancelled)"/.test(document.getElementById('last-call').textContent));
   }
 
   // A drag that comes to a stop before the finger lifts, so the list stays where it was
