@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/SlideSwitchViewDelegate.h"
+#include "platform/foundation/ScopedTimer.h"
 #include "platform/image/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -96,7 +97,7 @@ private:
     bool isRootScroll_ = false;
     bool isBuildUI_ = false;
     bool wired_ = false;
-    platform::Timer selectionTimer_;  // the selection animation under way
+    platform::ScopedTimer selectionTimer_;  // the selection animation under way
     platform::Color tabItemNormalColor_ = platform::Color::black();
     platform::Color tabItemSelectedColor_ = platform::Color::black();
     std::shared_ptr<platform::Image> tabItemNormalBackgroundImage_;

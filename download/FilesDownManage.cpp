@@ -5,6 +5,7 @@
 #include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "netutil/ALNetwork.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/MainThread.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <any>
 #include <cctype>
-#include <mutex>
 #include <utility>
 
 using platform::FileSystem;
@@ -24,15 +24,9 @@ using platform::Value;
 
 namespace {
 
-constexpr int kErrorCancelled = 4;
 // The extension of the finished file when the video's address has none: the one a record read
 // back at the next launch names, so the video is known by the same file before and after.
 constexpr const char* kDefaultVideoExtension = "mp4";
-
-std::mutex& sharedMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
 
 std::shared_ptr<FilesDownManage>& sharedEngine() {
     static std::shared_ptr<FilesDownManage> engine;
@@ -69,11 +63,9 @@ void removeLogged(const std::string& path) {
 }  // namespace
 
 std::shared_ptr<FilesDownManage> FilesDownManage::sharedFilesDownManage() {
-    {
-        const std::lock_guard lock(sharedMutex());
-        if (sharedEngine()) {
-            return sharedEngine();
-        }
+    platform::assertMainThread();
+    if (sharedEngine()) {
+        return sharedEngine();
     }
     // The launch sequence creates the engine first; anything earlier gets the
     // application's own folders.
@@ -82,7 +74,7 @@ std::shared_ptr<FilesDownManage> FilesDownManage::sharedFilesDownManage() {
 
 std::shared_ptr<FilesDownManage> FilesDownManage::sharedFilesDownManageWithBasepath(
     const std::string& basepath, const std::vector<std::string>& targetPathArr) {
-    const std::lock_guard lock(sharedMutex());
+    platform::assertMainThread();
     auto& engine = sharedEngine();
     if (!engine) {
         engine = create(basepath, targetPathArr, sharedEnvironment());
@@ -98,7 +90,7 @@ std::shared_ptr<FilesDownManage> FilesDownManage::sharedFilesDownManageWithBasep
 }
 
 void FilesDownManage::setSharedEnvironment(Environment environment) {
-    const std::lock_guard lock(sharedMutex());
+    platform::assertMainThread();
     sharedEnvironment() = std::move(environment);
 }
 
@@ -585,7 +577,7 @@ void FilesDownManage::requestFinished(HTTPRequest& request) {
 void FilesDownManage::requestFailed(HTTPRequest& request) {
     // A copy: the cancel below may replace the request's error.
     const std::optional<HTTPRequestError> error = request.error();
-    if (error && error->code == kErrorCancelled) {
+    if (error && error->code == HTTPRequestErrorCode::Cancelled) {
         return;
     }
     if (request.isExecuting()) {

@@ -8,44 +8,17 @@
 #include "platform/image/JpegEncoder.h"
 #include "platform/ui/Application.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <chrono>
-#include <filesystem>
-#include <mutex>
 #include <vector>
 
 namespace {
 
-struct CachedFile {
-    std::filesystem::path path;
-    platform::Clock::Date modified;
-    std::uint64_t allocatedSize = 0;
-};
+using CachedFile = platform::FileSystem::FileInfo;
 
-// The files of the folder (hidden ones left out), with their dates and the space they take.
+// The files of the folder, hidden ones left out.
 std::vector<CachedFile> listCachedFiles(const std::string& folder) {
-    std::vector<CachedFile> files;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::filesystem::path& path = it->path();
-        if (path.filename().string().starts_with('.') || !it->is_regular_file(error)) {
-            continue;
-        }
-        struct stat info {};
-        if (::stat(path.c_str(), &info) != 0) {
-            continue;
-        }
-        CachedFile file;
-        file.path = path;
-        file.modified = std::chrono::system_clock::time_point(
-            std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec)));
-        file.allocatedSize = static_cast<std::uint64_t>(info.st_blocks) * 512;
-        files.push_back(std::move(file));
-    }
+    std::vector<CachedFile> files = platform::FileSystem::listFiles(folder).value_or(std::vector<CachedFile>{});
+    std::erase_if(files, [](const CachedFile& file) { return file.name.starts_with('.'); });
     return files;
 }
 
@@ -175,19 +148,19 @@ void ImageCache::clearDisk() {
 }
 
 void ImageCache::cleanDisk() {
-    const platform::Clock::Date now = platform::RunLoop::main().clock().wallNow();
-    ioQueue_.async([this, now] { cleanDiskBefore(now); });
+    // The limits are read here, on the caller's thread, and handed to the disk queue.
+    const platform::Clock::Date expiration = platform::Clock::dateAdding(
+        platform::RunLoop::main().clock().wallNow(), -static_cast<double>(maxCacheAge_));
+    const std::uint64_t maxCacheSize = maxCacheSize_;
+    ioQueue_.async([this, expiration, maxCacheSize] { cleanDiskBefore(expiration, maxCacheSize); });
 }
 
-void ImageCache::cleanDiskBefore(platform::Clock::Date now) {
-    const platform::Clock::Date expiration = now - std::chrono::seconds(maxCacheAge_.load());
-    const std::uint64_t maxCacheSize = maxCacheSize_.load();
+void ImageCache::cleanDiskBefore(platform::Clock::Date expiration, std::uint64_t maxCacheSize) {
     std::vector<CachedFile> kept;
     std::uint64_t keptSize = 0;
-    std::error_code error;
     for (CachedFile& file : listCachedFiles(diskCachePath_)) {
         if (file.modified <= expiration) {
-            std::filesystem::remove(file.path, error);
+            platform::FileSystem::remove(file.path);
             continue;
         }
         keptSize += file.allocatedSize;
@@ -200,7 +173,7 @@ void ImageCache::cleanDiskBefore(platform::Clock::Date now) {
     std::sort(kept.begin(), kept.end(),
               [](const CachedFile& a, const CachedFile& b) { return a.modified < b.modified; });
     for (const CachedFile& file : kept) {
-        if (std::filesystem::remove(file.path, error)) {
+        if (platform::FileSystem::remove(file.path)) {
             keptSize -= file.allocatedSize;
             if (keptSize < target) {
                 break;
@@ -212,7 +185,7 @@ void ImageCache::cleanDiskBefore(platform::Clock::Date now) {
 std::uint64_t ImageCache::getSize() const {
     std::uint64_t total = 0;
     for (const CachedFile& file : listCachedFiles(diskCachePath_)) {
-        total += platform::FileSystem::fileSize(file.path.string()).value_or(0);
+        total += file.size;
     }
     return total;
 }

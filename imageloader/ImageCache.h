@@ -7,7 +7,6 @@
 #include "platform/image/Image.h"
 #include "platform/image/MemoryCache.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -76,14 +75,13 @@ public:
     static std::size_t costOf(const platform::Image& image);
 
 private:
-    void cleanDiskBefore(platform::Clock::Date now);
+    void cleanDiskBefore(platform::Clock::Date expiration, std::uint64_t maxCacheSize);
     std::shared_ptr<platform::Image> readFromDisk(const std::string& key);
 
     platform::MemoryCache memCache_;
     std::string diskCachePath_;
-    // Read on the disk queue.
-    std::atomic<std::int64_t> maxCacheAge_{kDefaultMaxCacheAge};
-    std::atomic<std::uint64_t> maxCacheSize_{0};
+    std::int64_t maxCacheAge_ = kDefaultMaxCacheAge;
+    std::uint64_t maxCacheSize_ = 0;
     // Declared last but one: destroyed before the rest, finishing its queued work first.
     platform::DispatchQueue ioQueue_;
     // Declared last: no notification reaches a cache that is being destroyed.

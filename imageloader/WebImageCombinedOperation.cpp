@@ -1,26 +1,23 @@
 #include "imageloader/WebImageCombinedOperation.h"
 
+#include "platform/foundation/MainThread.h"
+
+#include <utility>
+
 void WebImageCombinedOperation::setCancelBlock(std::function<void()> cancelBlock) {
-    {
-        std::lock_guard lock(mutex_);
-        if (!isCancelled()) {
-            cancelBlock_ = std::move(cancelBlock);
-            return;
-        }
-    }
-    if (cancelBlock) {
+    platform::assertMainThread();
+    if (!cancelled_) {
+        cancelBlock_ = std::move(cancelBlock);
+    } else if (cancelBlock) {
         cancelBlock();
     }
 }
 
 void WebImageCombinedOperation::cancel() {
-    std::function<void()> block;
-    {
-        std::lock_guard lock(mutex_);
-        cancelled_.store(true, std::memory_order_release);
-        block = std::move(cancelBlock_);
-        cancelBlock_ = nullptr;
-    }
+    platform::assertMainThread();
+    cancelled_ = true;
+    // Taken out first: the callback may drop the last reference to this operation's owner.
+    std::function<void()> block = std::exchange(cancelBlock_, nullptr);
     if (block) {
         block();
     }

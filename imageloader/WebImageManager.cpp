@@ -1,15 +1,11 @@
 #include "imageloader/WebImageManager.h"
 
 #include "imageloader/WebImageOptions.h"
+#include "platform/foundation/MainThread.h"
 
 #include <algorithm>
 
 namespace {
-
-std::mutex& sharedMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
 
 std::shared_ptr<WebImageManager>& sharedStorage() {
     static std::shared_ptr<WebImageManager> shared;
@@ -24,7 +20,7 @@ bool isSchemeCharacter(char c, bool first) {
 }  // namespace
 
 std::shared_ptr<WebImageManager> WebImageManager::sharedManager() {
-    std::lock_guard lock(sharedMutex());
+    platform::assertMainThread();
     std::shared_ptr<WebImageManager>& shared = sharedStorage();
     if (!shared) {
         shared = std::make_shared<WebImageManager>(ImageCache::sharedImageCache(),
@@ -34,7 +30,7 @@ std::shared_ptr<WebImageManager> WebImageManager::sharedManager() {
 }
 
 void WebImageManager::setSharedManager(std::shared_ptr<WebImageManager> manager) {
-    std::lock_guard lock(sharedMutex());
+    platform::assertMainThread();
     sharedStorage() = std::move(manager);
 }
 
@@ -64,6 +60,7 @@ std::shared_ptr<WebImageCombinedOperation> WebImageManager::downloadWithURL(cons
                                                                             unsigned options,
                                                                             ProgressBlock progress,
                                                                             CompletedBlock completed) {
+    platform::assertMainThread();
     auto operation = std::make_shared<WebImageCombinedOperation>();
     if (!completed) {
         return operation;
@@ -72,10 +69,7 @@ std::shared_ptr<WebImageCombinedOperation> WebImageManager::downloadWithURL(cons
         completed(nullptr, std::nullopt, ImageCacheType::None, true);
         return operation;
     }
-    {
-        std::lock_guard lock(runningMutex_);
-        runningOperations_.push_back(operation);
-    }
+    runningOperations_.push_back(operation);
     const std::string key = cacheKeyForURL(url);
     std::weak_ptr<WebImageManager> weak = weak_from_this();
     imageCache_->queryDiskCacheForKey(
@@ -147,15 +141,12 @@ void WebImageManager::downloadAfterCacheMiss(const std::shared_ptr<WebImageCombi
 }
 
 void WebImageManager::cancelAll() {
-    std::vector<std::shared_ptr<WebImageCombinedOperation>> running;
-    {
-        std::lock_guard lock(runningMutex_);
-        running = runningOperations_;
-    }
+    platform::assertMainThread();
+    // Cancelling one takes it out of the list: the loop runs over a copy.
+    const std::vector<std::shared_ptr<WebImageCombinedOperation>> running = runningOperations_;
     for (const auto& operation : running) {
         operation->cancel();
     }
-    std::lock_guard lock(runningMutex_);
     runningOperations_.clear();
 }
 
@@ -164,23 +155,19 @@ bool WebImageManager::isRunning() const {
 }
 
 std::size_t WebImageManager::runningOperationCount() const {
-    std::lock_guard lock(runningMutex_);
     return runningOperations_.size();
 }
 
 bool WebImageManager::isFailedURL(const std::string& url) const {
-    std::lock_guard lock(failedMutex_);
     return failedURLs_.contains(url);
 }
 
 void WebImageManager::addFailed(const std::string& url) {
-    std::lock_guard lock(failedMutex_);
     failedURLs_.insert(url);
 }
 
 void WebImageManager::removeRunning(const WebImageCombinedOperation* operation) {
-    std::shared_ptr<WebImageCombinedOperation> removed;  // released outside the lock
-    std::lock_guard lock(runningMutex_);
+    std::shared_ptr<WebImageCombinedOperation> removed;  // released once it is out of the list
     auto found = std::find_if(runningOperations_.begin(), runningOperations_.end(),
                               [operation](const auto& each) { return each.get() == operation; });
     if (found != runningOperations_.end()) {

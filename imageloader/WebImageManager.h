@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,8 +16,8 @@
 
 // Loads pictures by address: from the memory cache, the disk cache, or the network,
 // storing what it downloads. Addresses whose download failed are not tried again in
-// this run, except after "not connected to the internet" (-1009). Called on the main
-// thread; completions arrive there (a memory hit at once, within the call).
+// this run, except after "not connected to the internet" (-1009). Main thread only (its entry
+// points check it); completions arrive there (a memory hit at once, within the call).
 class WebImageManager : public std::enable_shared_from_this<WebImageManager> {
 public:
     using ProgressBlock = WebImageDownloader::ProgressBlock;
@@ -61,8 +60,6 @@ private:
 
     std::shared_ptr<ImageCache> imageCache_;
     std::shared_ptr<WebImageDownloader> imageDownloader_;
-    mutable std::mutex failedMutex_;
     std::unordered_set<std::string> failedURLs_;
-    mutable std::mutex runningMutex_;
     std::vector<std::shared_ptr<WebImageCombinedOperation>> runningOperations_;
 };

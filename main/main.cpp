@@ -3,12 +3,14 @@
 // until the application terminates (SIGINT, SIGTERM or the device API's quit).
 
 #include "app/AppDelegate.h"
-#include "app/LaunchOptions.h"
+#include "main/LaunchOptions.h"
 #include "platform/device/Device.h"
 #include "platform/device/DeviceServer.h"
 #include "platform/foundation/Container.h"
+#include "platform/foundation/Environment.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/TerminationSignals.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/image/Image.h"
 #include "platform/net/HttpSession.h"
@@ -16,38 +18,14 @@
 #include "platform/ui/Application.h"
 #include "service/ServiceEndpoint.h"
 
-#include <pthread.h>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <thread>
 
 namespace {
 
-// Blocks the termination signals in every thread (threads inherit the mask), and
-// waits for them on a thread of its own, which hands them to the main run loop.
-std::thread watchTerminationSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    return std::thread([signals] {
-        int received = 0;
-        sigwait(&signals, &received);
-        platform::RunLoop::main().post([received] {
-            platform::logf("terminating on signal {}", received);
-            platform::Application::shared().terminate();
-        });
-    });
-}
-
 // The app's named pictures: QELVO_RESOURCES when set, else the source tree's folder.
 std::string resourceFolder() {
-    const char* configured =
-        std::getenv("QELVO_RESOURCES");  // NOLINT(concurrency-mt-unsafe): read before threads
-    return configured && *configured ? std::string(configured) : std::string(QELVO_RESOURCE_DIR);
+    return platform::Environment::value("QELVO_RESOURCES").value_or(std::string(QELVO_RESOURCE_DIR));
 }
 
 }  // namespace
@@ -59,8 +37,10 @@ int main(int argc, char** argv) {
         return *options.exitCode;
     }
 
-    std::thread signalWatcher = watchTerminationSignals();
-    signalWatcher.detach();
+    platform::TerminationSignals::watch([](int signal) {
+        platform::logf("terminating on signal {}", signal);
+        platform::Application::shared().terminate();
+    });
 
     auto& mainLoop = platform::RunLoop::main();
     mainLoop.adoptCurrentThread();

@@ -1,16 +1,16 @@
 #include "netutil/Reachability.h"
 
-#include <atomic>
+#include "platform/foundation/MainThread.h"
+
 #include <map>
-#include <mutex>
 #include <utility>
 
 namespace {
 
 // Started objects by identifier, so an observer can find the object a notification
-// names. Weak: stopNotifier() or destruction takes the entry out.
+// names. Weak: stopNotifier() takes the entry out (a started object is kept alive until then).
+// Main thread only, like starting and stopping.
 struct Registry {
-    std::mutex mutex;
     std::map<std::uint64_t, std::weak_ptr<Reachability>> started;
 };
 
@@ -20,7 +20,7 @@ Registry& registry() {
 }
 
 std::uint64_t nextIdentifier() {
-    static std::atomic<std::uint64_t> counter{0};
+    static std::uint64_t counter = 0;
     return ++counter;
 }
 
@@ -38,14 +38,12 @@ std::shared_ptr<Reachability> Reachability::reachabilityForInternetConnection() 
 }
 
 Reachability::Reachability(platform::NetworkMonitor& monitor, std::string hostName)
-    : monitor_(monitor), hostName_(std::move(hostName)), identifier_(nextIdentifier()) {}
+    : monitor_(monitor), hostName_(std::move(hostName)) {}
 
-Reachability::~Reachability() {
-    const std::lock_guard lock(registry().mutex);
-    registry().started.erase(identifier_);
-}
+Reachability::~Reachability() = default;
 
 bool Reachability::startNotifier() {
+    platform::assertMainThread();
     if (observation_.isActive()) {
         return true;
     }
@@ -62,17 +60,17 @@ bool Reachability::startNotifier() {
         }
     });
     keepAlive_ = shared_from_this();
-    const std::lock_guard lock(registry().mutex);
+    if (identifier_ == 0) {
+        identifier_ = nextIdentifier();
+    }
     registry().started[identifier_] = weak;
     return true;
 }
 
 void Reachability::stopNotifier() {
+    platform::assertMainThread();
     observation_.reset();
-    {
-        const std::lock_guard lock(registry().mutex);
-        registry().started.erase(identifier_);
-    }
+    registry().started.erase(identifier_);
     // Last: this may release the object itself.
     const auto released = std::move(keepAlive_);
 }
@@ -121,7 +119,7 @@ std::shared_ptr<Reachability> Reachability::objectOfNotification(const platform:
     if (found == notification.userInfo.end() || !found->is_number_unsigned()) {
         return nullptr;
     }
-    const std::lock_guard lock(registry().mutex);
+    platform::assertMainThread();
     const auto entry = registry().started.find(found->get<std::uint64_t>());
     return entry == registry().started.end() ? nullptr : entry->second.lock();
 }

@@ -54,6 +54,7 @@ public:
     int currentReachabilityStatus() const;
 
     const std::string& hostName() const { return hostName_; }  // empty for the internet route
+    // What its notifications name it by; 0 until it is first started.
     std::uint64_t identifier() const { return identifier_; }
 
     // The started object that posted `notification`, while it is still started.
@@ -64,7 +65,7 @@ private:
 
     platform::NetworkMonitor& monitor_;
     std::string hostName_;
-    std::uint64_t identifier_;
+    std::uint64_t identifier_ = 0;  // given when first started
     platform::NetworkMonitorObservation observation_;
     std::shared_ptr<Reachability> keepAlive_;  // set while started
 };

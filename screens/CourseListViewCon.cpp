@@ -10,9 +10,6 @@
 
 CourseListViewCon::CourseListViewCon(std::string nibName) : BaseViewCon(std::move(nibName)) {}
 
-CourseListViewCon::~CourseListViewCon() {
-    _doneLoadingTimer.cancel();
-}
 
 void CourseListViewCon::viewDidLoad() {
     BaseViewCon::viewDidLoad();

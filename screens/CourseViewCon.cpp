@@ -11,9 +11,6 @@
 
 CourseViewCon::CourseViewCon(std::string nibName) : BaseViewCon(std::move(nibName)) {}
 
-CourseViewCon::~CourseViewCon() {
-    _doneLoadingTimer.cancel();
-}
 
 void CourseViewCon::viewDidLoad() {
     BaseViewCon::viewDidLoad();

@@ -4,6 +4,7 @@
 #include "components/RefreshCycle.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/ScopedTimer.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewDataSource.h"
 #include "platform/ui/TableViewDelegate.h"
@@ -29,7 +30,6 @@ public:
     static constexpr double kRowHeight = 85;
 
     explicit CourseViewCon(std::string nibName = "CourseViewCon");
-    ~CourseViewCon() override;
     std::string className() const override { return "CourseViewCon"; }
 
     void viewDidLoad() override;
@@ -69,5 +69,5 @@ private:
     std::shared_ptr<platform::TableView> _listTableView;
     RefreshCycle _refreshCycle;
     PageLoader _pages;
-    platform::Timer _doneLoadingTimer;
+    platform::ScopedTimer _doneLoadingTimer;
 };

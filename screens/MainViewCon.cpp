@@ -33,9 +33,6 @@ platform::Value arrayForKey(const platform::Value& reply, std::string_view key) 
 
 MainViewCon::MainViewCon(std::string nibName) : platform::ViewController(std::move(nibName)) {}
 
-MainViewCon::~MainViewCon() {
-    _doneLoadingTimer.cancel();
-}
 
 void MainViewCon::buildHeader() {
     const bool newerSystem = platform::Application::shared().systemVersionNumber() >= 7.0;

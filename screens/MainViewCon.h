@@ -3,6 +3,7 @@
 #include "components/RefreshCycle.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/ScopedTimer.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/TableView.h"
 #include "platform/ui/TableViewDataSource.h"
@@ -42,7 +43,6 @@ public:
     static constexpr int kPageControlTag = 80000;
 
     explicit MainViewCon(std::string nibName = "MainViewCon");
-    ~MainViewCon() override;
     std::string className() const override { return "MainViewCon"; }
 
     void viewDidLoad() override;
@@ -99,5 +99,5 @@ private:
     platform::Value _adList = platform::Value::array();
     RefreshCycle _refreshCycle;
     std::shared_ptr<RequestHelp> _dataRequest;
-    platform::Timer _doneLoadingTimer;
+    platform::ScopedTimer _doneLoadingTimer;
 };

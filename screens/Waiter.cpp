@@ -3,13 +3,9 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
-#include <mutex>
-
 Waiter& Waiter::instance() {
-    static std::once_flag once;
     // Lives as long as the process: screens may reach it until the very end.
-    static Waiter* shared = nullptr;
-    std::call_once(once, [] { shared = new Waiter(); });
+    static Waiter* const shared = new Waiter();
     return *shared;
 }
 

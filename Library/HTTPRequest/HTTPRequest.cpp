@@ -1,11 +1,13 @@
 #include "Library/HTTPRequest/HTTPRequest.h"
 
-#include "Library/HTTPRequest/GzipFileInflater.h"
 #include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "Library/HTTPRequest/HTTPRequestConnection.h"
 #include "Library/HTTPRequest/HTTPRequestQueue.h"
 #include "Library/HTTPRequest/HTTPUserAgent.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/GzipFileInflater.h"
+#include "platform/foundation/MainThread.h"
+#include "platform/foundation/SystemError.h"
 #include "platform/foundation/Log.h"
 #include "platform/net/HttpFileSink.h"
 
@@ -13,13 +15,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <system_error>
 #include <utility>
 
 namespace {
 
+using Code = HTTPRequestErrorCode;
 constexpr int kMaxRedirectsInARow = 5;
 constexpr double kStatusCheckInterval = 0.25;
 constexpr const char* kConnectionFailure = "A connection failure occurred";
@@ -97,21 +97,19 @@ std::shared_ptr<HTTPRequest> HTTPRequest::initWithURL(const std::string& url) {
 
 HTTPRequest::HTTPRequest(std::string url) : url_(std::move(url)) {}
 
-HTTPRequest::~HTTPRequest() {
-    statusTimer_.cancel();
-}
+HTTPRequest::~HTTPRequest() = default;
 
 const std::string& HTTPRequest::url() const {
     return url_;
 }
 
 void HTTPRequest::setDelegate(std::weak_ptr<HTTPRequestDelegate> delegate) {
-    std::lock_guard guard(lock_);
+    platform::assertMainThread();
     delegate_ = std::move(delegate);
 }
 
 void HTTPRequest::setDownloadProgressDelegate(std::weak_ptr<HTTPRequestProgressDelegate> delegate) {
-    std::lock_guard guard(lock_);
+    platform::assertMainThread();
     progressDelegate_ = std::move(delegate);
 }
 
@@ -171,36 +169,31 @@ void HTTPRequest::addRequestHeader(std::string name, std::string value) {
 }
 
 void HTTPRequest::startAsynchronous() {
-    // The engine may start requests from a background task: the queue is joined on the main thread.
-    if (executing_.exchange(true)) {
+    platform::assertMainThread();
+    if (phase_ != Phase::Idle) {
         return;
     }
+    phase_ = Phase::Queued;
+    // The queue takes it once the caller's work is done, so no callback comes before this returns.
     platform::RunLoop::main().post([self = shared_from_this()] {
-        if (!self->started_ && !self->complete_) {
+        if (self->phase_ == Phase::Queued) {
             HTTPRequestQueue::shared().add(self);
         }
     });
 }
 
 bool HTTPRequest::isExecuting() const {
-    return executing_.load();
+    return phase_ == Phase::Queued || phase_ == Phase::Running || phase_ == Phase::Ending;
 }
 
 void HTTPRequest::clearDelegatesAndCancel() {
-    {
-        std::lock_guard guard(lock_);
-        delegate_.reset();
-        progressDelegate_.reset();
-    }
-    std::shared_ptr<HTTPRequest> self = weak_from_this().lock();
-    if (!self) {
+    platform::assertMainThread();
+    delegate_.reset();
+    progressDelegate_.reset();
+    if (weak_from_this().expired()) {
         return;
     }
-    if (platform::RunLoop::main().isLoopThread()) {
-        performCancel();
-    } else {
-        platform::RunLoop::main().post([self] { self->performCancel(); });
-    }
+    performCancel();
 }
 
 const HTTPHeaders& HTTPRequest::responseHeaders() const {
@@ -229,12 +222,10 @@ const std::optional<HTTPRequestError>& HTTPRequest::error() const {
 }
 
 std::shared_ptr<HTTPRequestDelegate> HTTPRequest::delegate() const {
-    std::lock_guard guard(lock_);
     return delegate_.lock();
 }
 
 std::shared_ptr<HTTPRequestProgressDelegate> HTTPRequest::downloadProgressDelegate() const {
-    std::lock_guard guard(lock_);
     return progressDelegate_.lock();
 }
 
@@ -254,7 +245,7 @@ void HTTPRequest::setError(std::optional<HTTPRequestError> error) {
 }
 
 void HTTPRequest::setExecuting(bool executing) {
-    executing_ = executing;
+    phase_ = executing ? Phase::Running : Phase::Finished;
 }
 
 std::string HTTPRequest::partialPath() const {
@@ -262,13 +253,13 @@ std::string HTTPRequest::partialPath() const {
 }
 
 void HTTPRequest::beginTransfer() {
-    if (started_ || complete_) {
+    if (phase_ != Phase::Idle && phase_ != Phase::Queued) {
         return;
     }
-    started_ = true;
+    phase_ = Phase::Running;
     currentURL_ = url_;
     if (originOf(url_).empty()) {
-        fail(5, "Unable to create request (bad url?)");
+        fail(Code::BadURL, "Unable to create request (bad url?)");
         return;
     }
     partialSize_ = 0;
@@ -276,7 +267,7 @@ void HTTPRequest::beginTransfer() {
         platform::FileSystem::exists(temporaryPath_)) {
         std::optional<std::uint64_t> size = platform::FileSystem::fileSize(temporaryPath_);
         if (!size) {
-            fail(8, fmt::format("Failed to get attributes for file at path '{}'", temporaryPath_));
+            fail(Code::FileHandling, fmt::format("Failed to get attributes for file at path '{}'", temporaryPath_));
             return;
         }
         partialSize_ = *size;
@@ -331,7 +322,7 @@ void HTTPRequest::startAttempt() {
     if (auto delegate = this->delegate()) {
         delegate->requestStarted(*this);
     }
-    if (complete_) {
+    if (hasEnded()) {
         return;  // cancelled while being told
     }
     auto connection = std::make_shared<HTTPRequestConnection>(weak_from_this(), attempt_);
@@ -401,7 +392,7 @@ bool HTTPRequest::prepareBody() {
     using Kind = DownloadResponsePlan::Kind;
     switch (plan_.kind) {
         case Kind::RestartFromFirstByte: return restartFromFirstByte();
-        case Kind::Unusable: fail(1, kConnectionFailure); return false;
+        case Kind::Unusable: fail(Code::ConnectionFailure, kConnectionFailure); return false;
         case Kind::Redirect:
         case Kind::Error:
             // An error page is no part of the file: the partial file stays exactly as it was.
@@ -435,7 +426,7 @@ bool HTTPRequest::placeBody(const platform::HttpFileSink::Placement& placement) 
 bool HTTPRequest::restartFromFirstByte() {
     // Once is enough: a server that answers a plain request with a later range cannot be helped.
     if (restartedFromFirstByte_ || !sentRange_) {
-        fail(1, kConnectionFailure);
+        fail(Code::ConnectionFailure, kConnectionFailure);
         return false;
     }
     restartedFromFirstByte_ = true;
@@ -457,8 +448,8 @@ bool HTTPRequest::failedToWrite() {
 void HTTPRequest::failToWrite() {
     const int number = sink_ ? sink_->writeError().value_or(0) : 0;
     const bool noSpace = sink_ && sink_->writeErrorWasNoSpace();
-    platform::logf("reason:{}", std::error_code(number, std::generic_category()).message());
-    fail(8, fmt::format("Failed to write to file at path '{}'", partialPath()), noSpace);
+    platform::logf("reason:{}", platform::systemErrorMessage(number));
+    fail(Code::FileHandling, fmt::format("Failed to write to file at path '{}'", partialPath()), noSpace);
 }
 
 void HTTPRequest::handleData(std::string_view chunk) {
@@ -485,7 +476,7 @@ void HTTPRequest::handleFinish() {
     }
     if (redirectPending_) {
         if (++redirectsInARow_ > kMaxRedirectsInARow) {
-            fail(9, "The request failed because it redirected too many times");
+            fail(Code::TooManyRedirects, "The request failed because it redirected too many times");
             return;
         }
         currentURL_ = redirectURL_;
@@ -509,18 +500,18 @@ void HTTPRequest::handleFailure(const platform::HttpError& error) {
     }
     switch (error.code) {
         case platform::HttpError::BadURL:
-        case platform::HttpError::UnsupportedURL: fail(5, "Unable to create request (bad url?)"); return;
+        case platform::HttpError::UnsupportedURL: fail(Code::BadURL, "Unable to create request (bad url?)"); return;
         case platform::HttpError::SecureConnectionFailed:
-            fail(1, fmt::format("{}: SSL problem (Possible causes may include a bad/expired/self-signed "
+            fail(Code::ConnectionFailure, fmt::format("{}: SSL problem (Possible causes may include a bad/expired/self-signed "
                                 "certificate, clock set to wrong date)",
                                 kConnectionFailure));
             return;
-        default: fail(1, kConnectionFailure); return;
+        default: fail(Code::ConnectionFailure, kConnectionFailure); return;
     }
 }
 
 void HTTPRequest::statusCheck() {
-    if (complete_ || !started_) {
+    if (phase_ != Phase::Running) {
         return;
     }
     if (const auto arrived = sink_ ? sink_->lastActivity() : std::nullopt; arrived && *arrived > lastActivity_) {
@@ -531,7 +522,7 @@ void HTTPRequest::statusCheck() {
             ++timeoutRestarts_;
             restartAfterInterruption();
         } else {
-            fail(2, "The request timed out");
+            fail(Code::TimedOut, "The request timed out");
         }
         return;
     }
@@ -558,7 +549,7 @@ void HTTPRequest::completeBody() {
         contentLength_ = static_cast<std::int64_t>(bodyBytes());
     }
     reportProgress(true);
-    if (complete_) {
+    if (hasEnded()) {
         return;  // cancelled while being told
     }
     closeSink();  // its writer has put every byte in the file and closed it
@@ -569,7 +560,7 @@ void HTTPRequest::completeBody() {
             return;
         }
     }
-    complete_ = true;
+    phase_ = Phase::Ending;
     if (auto delegate = this->delegate()) {
         delegate->requestFinished(*this);
     }
@@ -586,7 +577,7 @@ bool HTTPRequest::partialFileIsWhole() {
     }
     // The body ended before the length its headers promised: what arrived stays for a resume.
     platform::logf("reason:the body ended at {} of {} bytes", onDisk, *plan_.promisedSize);
-    fail(1, kConnectionFailure);
+    fail(Code::ConnectionFailure, kConnectionFailure);
     return false;
 }
 
@@ -596,7 +587,7 @@ bool HTTPRequest::moveIntoPlace() {
     }
     const std::string from = partialPath();
     if (platform::FileSystem::exists(destinationPath_) && !platform::FileSystem::remove(destinationPath_)) {
-        fail(8, fmt::format("Failed to delete file at path '{}'", destinationPath_));
+        fail(Code::FileHandling, fmt::format("Failed to delete file at path '{}'", destinationPath_));
         return false;
     }
     const std::string moveFailure =
@@ -604,35 +595,35 @@ bool HTTPRequest::moveIntoPlace() {
     if (gzipEncoded_ && bodyTarget_ == BodyTarget::Write) {
         // Inflated beside the partial file first, so the destination only ever holds a whole file.
         const std::string inflated = from + ".inflating";
-        GzipFileInflater::Result result = GzipFileInflater::inflateFile(from, inflated);
-        if (result != GzipFileInflater::Result::Inflated) {
-            platform::logf("reason:{}", result == GzipFileInflater::Result::NoSpace
+        platform::GzipFileInflater::Result result = platform::GzipFileInflater::inflateFile(from, inflated);
+        if (result != platform::GzipFileInflater::Result::Inflated) {
+            platform::logf("reason:{}", result == platform::GzipFileInflater::Result::NoSpace
                                             ? "no space left to inflate the body"
                                             : "the body is not complete gzip data or cannot be written");
-            fail(8, moveFailure, result == GzipFileInflater::Result::NoSpace);
+            fail(Code::FileHandling, moveFailure, result == platform::GzipFileInflater::Result::NoSpace);
             return false;
         }
         if (!platform::FileSystem::rename(inflated, destinationPath_)) {
-            platform::logf("reason:{}", std::error_code(errno, std::generic_category()).message());
+            platform::logf("reason:{}", platform::lastSystemErrorMessage());
             platform::FileSystem::remove(inflated);
-            fail(8, moveFailure);
+            fail(Code::FileHandling, moveFailure);
             return false;
         }
         platform::FileSystem::remove(from);
     } else if (!platform::FileSystem::rename(from, destinationPath_)) {
-        platform::logf("reason:{}", std::error_code(errno, std::generic_category()).message());
-        fail(8, moveFailure);
+        platform::logf("reason:{}", platform::lastSystemErrorMessage());
+        fail(Code::FileHandling, moveFailure);
         return false;
     }
     temporaryPath_.clear();
     return true;
 }
 
-void HTTPRequest::fail(int code, std::string description, bool diskFull) {
-    if (complete_) {
+void HTTPRequest::fail(HTTPRequestErrorCode code, std::string description, bool diskFull) {
+    if (hasEnded()) {
         return;
     }
-    complete_ = true;
+    phase_ = Phase::Ending;
     error_ = HTTPRequestError{"HTTPRequestErrorDomain", code, std::move(description), diskFull};
     stopTransfer();
     if (auto delegate = this->delegate()) {
@@ -644,19 +635,18 @@ void HTTPRequest::fail(int code, std::string description, bool diskFull) {
 void HTTPRequest::markFinished() {
     statusTimer_.cancel();
     closeSink();
-    executing_ = false;
+    phase_ = Phase::Finished;
     // The queue may hold the last reference: it is dropped only when this call returns.
     std::shared_ptr<HTTPRequest> self = weak_from_this().lock();
     HTTPRequestQueue::shared().remove(*this);
 }
 
 void HTTPRequest::performCancel() {
-    if (complete_) {
+    if (hasEnded()) {
         return;
     }
-    complete_ = true;
-    cancelled_ = true;
-    error_ = HTTPRequestError{"HTTPRequestErrorDomain", 4, "The request was cancelled"};
+    phase_ = Phase::Ending;
+    error_ = HTTPRequestError{"HTTPRequestErrorDomain", Code::Cancelled, "The request was cancelled"};
     stopTransfer();
     markFinished();
 }

@@ -6,16 +6,15 @@
 #include "Library/HTTPRequest/HTTPRequestProgressDelegate.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/ScopedTimer.h"
 #include "platform/net/HttpFileSink.h"
 #include "platform/net/HttpSession.h"
 #include "platform/net/HttpTypes.h"
 
 #include <any>
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,7 +26,8 @@ using HTTPRequestUserInfo = std::map<std::string, std::any>;
 // A GET that downloads a file into a partial file and moves it to its destination when the
 // body is complete. It resumes from a non-empty partial file with "Range", follows up to 5
 // redirects in a row, restarts after time-outs (measured on the main run loop's clock) and
-// inflates gzip bodies. Use on the main thread; every callback arrives there.
+// inflates gzip bodies. Main thread only: every entry point checks it, and every callback
+// arrives there.
 //
 // Only a body that is the file touches the partial file: a 200, or a 206 that continues it.
 // An error page completes the request with its status but is never written or moved into
@@ -118,16 +118,26 @@ private:
     void reportProgress(bool bodyComplete);
     void completeBody();
     bool moveIntoPlace();
-    void fail(int code, std::string description, bool diskFull = false);
+    void fail(HTTPRequestErrorCode code, std::string description, bool diskFull = false);
     void markFinished();
     void performCancel();
     void stopTransfer();
     std::string partialPath() const;
 
-    mutable std::mutex lock_;  // the delegates, which other threads may clear
+    // Where the request is in its life; it only ever moves forward.
+    enum class Phase {
+        Idle,      // not started
+        Queued,    // started, waiting for the queue to run it
+        Running,   // its transfer runs
+        Ending,    // failed, finished or cancelled: its delegates are being told
+        Finished,  // out of the queue
+    };
+    // Failed, finished or cancelled: nothing more happens to the transfer.
+    bool hasEnded() const { return phase_ == Phase::Ending || phase_ == Phase::Finished; }
+
+    Phase phase_ = Phase::Idle;
     std::weak_ptr<HTTPRequestDelegate> delegate_;
     std::weak_ptr<HTTPRequestProgressDelegate> progressDelegate_;
-    std::atomic<bool> executing_{false};
 
     std::string url_;
     std::string destinationPath_;
@@ -145,7 +155,7 @@ private:
     // The running transfer; main thread only.
     std::uint64_t attempt_ = 0;  // events of older attempts are ignored
     platform::HttpTaskId task_ = 0;
-    platform::Timer statusTimer_;
+    platform::ScopedTimer statusTimer_;
     platform::Clock::TimePoint lastActivity_{};
     std::string currentURL_;
     std::string redirectURL_;
@@ -153,9 +163,6 @@ private:
     int timeoutRestarts_ = 0;
     bool droppedConnectionRetried_ = false;
     bool restartedFromFirstByte_ = false;
-    bool started_ = false;
-    bool complete_ = false;
-    bool cancelled_ = false;
     bool sentRange_ = false;
     bool headersIn_ = false;
     bool redirectPending_ = false;

@@ -2,13 +2,26 @@
 
 #include <string>
 
-// A failure of an HTTPRequest. Codes: 1 connection failure, 2 timed out, 3 authentication
-// needed, 4 cancelled, 5 bad url, 6 cannot open the connection, 8 file handling, 9 too many
-// redirects.
+// Why an HTTPRequest failed. The numbers are the ones stored and logged ("code" of the error).
+enum class HTTPRequestErrorCode : int {
+    ConnectionFailure = 1,
+    TimedOut = 2,
+    AuthenticationNeeded = 3,
+    Cancelled = 4,
+    BadURL = 5,
+    CannotOpenConnection = 6,
+    FileHandling = 8,
+    TooManyRedirects = 9,
+};
+
+// A failure of an HTTPRequest.
 struct HTTPRequestError {
     std::string domain = "HTTPRequestErrorDomain";
-    int code = 0;
+    HTTPRequestErrorCode code = HTTPRequestErrorCode::ConnectionFailure;
     std::string description;
-    // A file-handling failure (code 8) because the disk had no space left for the bytes.
+    // A file-handling failure because the disk had no space left for the bytes.
     bool diskFull = false;
+
+    // The code as it is stored and logged.
+    int number() const { return static_cast<int>(code); }
 };

@@ -120,6 +120,28 @@ std::optional<std::uint64_t> FileSystem::fileSize(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+std::optional<std::vector<FileSystem::FileInfo>> FileSystem::listFiles(const std::string& path) {
+    std::error_code error;
+    std::filesystem::directory_iterator it(path, error);
+    if (error) return std::nullopt;
+    std::vector<FileInfo> files;
+    for (std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
+        struct stat info {};
+        const std::string filePath = it->path().string();
+        if (::stat(filePath.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        FileInfo file;
+        file.path = filePath;
+        file.name = it->path().filename().string();
+        const auto since = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+        file.modified = std::chrono::system_clock::time_point(
+            std::chrono::duration_cast<std::chrono::system_clock::duration>(since));
+        file.size = static_cast<std::uint64_t>(info.st_size);
+        file.allocatedSize = static_cast<std::uint64_t>(info.st_blocks) * 512;
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
 std::optional<std::chrono::system_clock::time_point> FileSystem::modificationDate(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;

@@ -22,6 +22,16 @@ public:
     static std::optional<std::vector<std::string>> list(const std::string& path);
     // Relative paths of every entry below a folder, parents before children.
     static std::optional<std::vector<std::string>> listRecursive(const std::string& path);
+    // A regular file of a folder with what the system knows of it.
+    struct FileInfo {
+        std::string path;
+        std::string name;
+        std::chrono::system_clock::time_point modified;
+        std::uint64_t size = 0;
+        std::uint64_t allocatedSize = 0;  // the space it takes on the disk
+    };
+    // The regular files of a folder (not recursive, hidden ones included), in directory order.
+    static std::optional<std::vector<FileInfo>> listFiles(const std::string& path);
     static std::optional<std::string> readFile(const std::string& path);
     // How far an atomic write goes before it returns.
     enum class Durability {

@@ -115,6 +115,20 @@ std::optional<Value> PropertyList::fromAnyForm(std::string_view xml) {
     plist_from_memory(xml.data(), static_cast<uint32_t>(xml.size()), &root);
     if (!root) return std::nullopt;
     NodePtr owner(root);
+    if (xml.starts_with("bplist")) {
+        // A binary list can hold keys with a zero byte inside, on which libplist's key reading
+        // stops the process; written out as XML and read back, every key is plain text.
+        char* text = nullptr;
+        uint32_t length = 0;
+        plist_to_xml(root, &text, &length);
+        if (!text) return std::nullopt;
+        plist_t reread = nullptr;
+        plist_from_xml(text, length, &reread);
+        std::free(text);
+        if (!reread) return std::nullopt;
+        owner = NodePtr(reread);
+        root = reread;
+    }
     return fromNode(root, 0);
 }
 

@@ -237,6 +237,11 @@ bool RunLoop::isLoopThread() const {
     return loopThread_ == std::this_thread::get_id();
 }
 
+bool RunLoop::hasThread() const {
+    std::lock_guard lock(mutex_);
+    return loopThread_ != std::thread::id();
+}
+
 void RunLoop::adoptCurrentThread() {
     std::lock_guard lock(mutex_);
     loopThread_ = std::this_thread::get_id();

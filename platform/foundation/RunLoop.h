@@ -73,6 +73,8 @@ public:
     double secondsSince(Clock::TimePoint start) const;
 
     bool isLoopThread() const;
+    // Whether a thread runs or has adopted the loop.
+    bool hasThread() const;
     // Makes the calling thread the loop's thread (tests that never call run()).
     void adoptCurrentThread();
     // Number of pending timers (cancelled ones excluded); for tests and diagnostics.

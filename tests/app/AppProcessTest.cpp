@@ -1,4 +1,4 @@
-#include "app/LaunchOptions.h"
+#include "main/LaunchOptions.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempContainer.h"
 

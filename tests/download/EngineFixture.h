@@ -47,7 +47,7 @@ public:
         ++cancelCount;
         setDelegate({});
         setDownloadProgressDelegate({});
-        setError(HTTPRequestError{"HTTPRequestErrorDomain", 4, "The request was cancelled"});
+        setError(HTTPRequestError{"HTTPRequestErrorDomain", HTTPRequestErrorCode::Cancelled, "The request was cancelled"});
         setExecuting(false);
     }
 
@@ -83,7 +83,7 @@ public:
         }
         setExecuting(false);
     }
-    void fail(int code, std::string description, bool diskFull = false) {
+    void fail(HTTPRequestErrorCode code, std::string description, bool diskFull = false) {
         setError(HTTPRequestError{"HTTPRequestErrorDomain", code, std::move(description), diskFull});
         if (const auto target = delegate()) {
             target->requestFailed(*this);

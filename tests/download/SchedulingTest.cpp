@@ -79,7 +79,7 @@ TEST_F(SchedulingTest, AFailureMarksTheVideoFailedAndStartsNothing) {
     add("1");
     add("2");
 
-    requestFor("1")->fail(1, "A connection failure occurred");
+    requestFor("1")->fail(HTTPRequestErrorCode::ConnectionFailure, "A connection failure occurred");
 
     EXPECT_EQ(stateOf("1"), "failed");
     EXPECT_EQ(stateOf("2"), "waiting");
@@ -98,7 +98,7 @@ TEST_F(SchedulingTest, ACancelledRequestIsNoFailure) {
     const auto request = requestFor("1");
     const int updates = delegate->updates;
 
-    request->fail(4, "The request was cancelled");
+    request->fail(HTTPRequestErrorCode::Cancelled, "The request was cancelled");
 
     EXPECT_EQ(stateOf("1"), "downloading");
     EXPECT_EQ(delegate->updates, updates);
@@ -143,7 +143,7 @@ TEST_F(SchedulingTest, AFullDiskFailsTheVideoWithTheDiskSpaceToastAndKeepsItsPar
     const auto request = requestFor("1");
     request->respond(200, {{"Content-Length", "1000"}});
     request->receive(400);
-    request->fail(8, "Failed to write to file at path '" + tempFolder() + "/1'", true);
+    request->fail(HTTPRequestErrorCode::FileHandling, "Failed to write to file at path '" + tempFolder() + "/1'", true);
 
     EXPECT_EQ(lastToast(), FilesDownManage::kToastNoDiskSpace);
     EXPECT_EQ(stateOf("1"), "failed");
@@ -153,7 +153,7 @@ TEST_F(SchedulingTest, AFullDiskFailsTheVideoWithTheDiskSpaceToastAndKeepsItsPar
     // Other file failures are not the disk's: no toast.
     const auto toasts = Toast::visibleToastTexts().size();
     engine->resumeRequest(*requestFor("1"));
-    requestFor("1")->fail(8, "Failed to move file");
+    requestFor("1")->fail(HTTPRequestErrorCode::FileHandling, "Failed to move file");
     EXPECT_EQ(Toast::visibleToastTexts().size(), toasts);
 }
 

@@ -25,7 +25,7 @@ TEST_F(Failures, TimeOutMidBodyResumesTwiceThenFailsWithCode2) {
         clock->advance(1.25);
     }
     EXPECT_EQ(recorder->failed, 1);
-    EXPECT_EQ(recorder->failureCode, 2);
+    EXPECT_EQ(recorder->failureCode, HTTPRequestErrorCode::TimedOut);
     EXPECT_EQ(request->error()->description, "The request timed out");
     EXPECT_EQ(request->error()->domain, "HTTPRequestErrorDomain");
     EXPECT_FALSE(request->isExecuting());
@@ -84,7 +84,7 @@ TEST_F(Failures, ABodyShorterThanItsPromisedSizeFailsAndKeepsWhatArrived) {
         ASSERT_TRUE(runUntilEnded());
 
         EXPECT_EQ(recorder->failed, 1);
-        EXPECT_EQ(recorder->failureCode, 1);
+        EXPECT_EQ(recorder->failureCode, HTTPRequestErrorCode::ConnectionFailure);
         EXPECT_EQ(request->responseStatusCode(), 206);
         EXPECT_FALSE(exists(targetPath)) << "a short file is never moved into place";
         EXPECT_EQ(readFile(tempPath), syntheticBytes(0, partial + 50000)) << "every byte that came stays";
@@ -97,7 +97,7 @@ TEST_F(Failures, SixRedirectsInARowFailWithCode9) {
     ASSERT_TRUE(runUntilEnded());
 
     EXPECT_EQ(recorder->failed, 1);
-    EXPECT_EQ(recorder->failureCode, 9);
+    EXPECT_EQ(recorder->failureCode, HTTPRequestErrorCode::TooManyRedirects);
     EXPECT_EQ(request->error()->description, "The request failed because it redirected too many times");
     EXPECT_EQ(recorder->receivedHeaders.size(), 6u);
     EXPECT_FALSE(exists(targetPath));
@@ -128,7 +128,7 @@ TEST_F(Failures, RedirectLoopFailsWithCode9) {
     auto request = makeRequest(syntheticURL(1000, "redirectLoop=1"));
     request->startAsynchronous();
     ASSERT_TRUE(runUntilEnded());
-    EXPECT_EQ(recorder->failureCode, 9);
+    EXPECT_EQ(recorder->failureCode, HTTPRequestErrorCode::TooManyRedirects);
     EXPECT_EQ(requestsSent().size(), 6u);
 }
 
@@ -153,7 +153,7 @@ TEST_F(Failures, AFileAddressOrARedirectToOneFailsWithCode5AndWritesNothing) {
         request->startAsynchronous();
         ASSERT_TRUE(runUntilEnded()) << url;
         EXPECT_EQ(recorder->failed, 1) << url;
-        EXPECT_EQ(recorder->failureCode, 5) << url;
+        EXPECT_EQ(recorder->failureCode, HTTPRequestErrorCode::BadURL) << url;
         EXPECT_FALSE(exists(targetPath)) << url;
         EXPECT_EQ(readFile(tempPath).find("secret"), std::string::npos) << url;
     }
@@ -173,7 +173,7 @@ TEST_F(Failures, CancelKeepsThePartialFileAndCallsNothing) {
     runUntil([] { return false; }, 0.2);
 
     EXPECT_EQ(recorder->events, eventsBefore);
-    EXPECT_EQ(request->error()->code, 4);
+    EXPECT_EQ(request->error()->code, HTTPRequestErrorCode::Cancelled);
     EXPECT_EQ(request->error()->description, "The request was cancelled");
     EXPECT_EQ(readFile(tempPath), syntheticBytes(0, 50000));
     EXPECT_FALSE(exists(targetPath));
@@ -240,7 +240,7 @@ TEST_F(Failures, SecondDroppedConnectionFailsWithCode1) {
     ASSERT_TRUE(runUntilEnded());
 
     EXPECT_EQ(recorder->failed, 1);
-    EXPECT_EQ(recorder->failureCode, 1);
+    EXPECT_EQ(recorder->failureCode, HTTPRequestErrorCode::ConnectionFailure);
     EXPECT_EQ(request->error()->description, "A connection failure occurred");
     EXPECT_EQ(readFile(tempPath), syntheticBytes(0, 200000)) << "both attempts' bytes stay";
 }
@@ -249,7 +249,7 @@ TEST_F(Failures, UnusableAddressFailsWithCode5) {
     auto request = makeRequest("not a url");
     request->startAsynchronous();
     ASSERT_TRUE(runUntilEnded());
-    EXPECT_EQ(recorder->failureCode, 5);
+    EXPECT_EQ(recorder->failureCode, HTTPRequestErrorCode::BadURL);
     EXPECT_EQ(request->error()->description, "Unable to create request (bad url?)");
 }
 
@@ -259,7 +259,7 @@ TEST_F(Failures, UnreadablePartialFileFailsWithCode8) {
     auto request = makeRequest(syntheticURL(1000));
     request->startAsynchronous();
     ASSERT_TRUE(runUntilEnded());
-    EXPECT_EQ(recorder->failureCode, 8);
+    EXPECT_EQ(recorder->failureCode, HTTPRequestErrorCode::FileHandling);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "Library/HTTPRequest/GzipFileInflater.h"
+#include "platform/foundation/GzipFileInflater.h"
 #include "Library/HTTPRequest/HTTPUserAgent.h"
 #include "platform/foundation/FileWriter.h"
 
@@ -77,22 +77,22 @@ TEST_F(FileHelpers, InflatesLargeAndMultiMemberGzip) {
     const std::string rest = text.substr(text.size() / 2);
     write(folder + "/one.gz", gzip(text));
     write(folder + "/two.gz", gzip(half) + gzip(rest));
-    ASSERT_EQ(GzipFileInflater::inflateFile(folder + "/one.gz", folder + "/one"), GzipFileInflater::Result::Inflated);
+    ASSERT_EQ(platform::GzipFileInflater::inflateFile(folder + "/one.gz", folder + "/one"), platform::GzipFileInflater::Result::Inflated);
     EXPECT_EQ(read(folder + "/one"), text);
-    ASSERT_EQ(GzipFileInflater::inflateFile(folder + "/two.gz", folder + "/two"), GzipFileInflater::Result::Inflated);
+    ASSERT_EQ(platform::GzipFileInflater::inflateFile(folder + "/two.gz", folder + "/two"), platform::GzipFileInflater::Result::Inflated);
     EXPECT_EQ(read(folder + "/two"), text);
 }
 
 TEST_F(FileHelpers, CutOrBrokenGzipFailsAndLeavesNoTarget) {
     const std::string packed = gzip(sample(200000));
     write(folder + "/cut.gz", packed.substr(0, packed.size() / 2));
-    EXPECT_EQ(GzipFileInflater::inflateFile(folder + "/cut.gz", folder + "/cut"), GzipFileInflater::Result::NotGzip);
+    EXPECT_EQ(platform::GzipFileInflater::inflateFile(folder + "/cut.gz", folder + "/cut"), platform::GzipFileInflater::Result::NotGzip);
     EXPECT_FALSE(std::filesystem::exists(folder + "/cut"));
     write(folder + "/plain.gz", sample(1000));
-    EXPECT_EQ(GzipFileInflater::inflateFile(folder + "/plain.gz", folder + "/plain"), GzipFileInflater::Result::NotGzip);
+    EXPECT_EQ(platform::GzipFileInflater::inflateFile(folder + "/plain.gz", folder + "/plain"), platform::GzipFileInflater::Result::NotGzip);
     write(folder + "/empty.gz", "");
-    EXPECT_EQ(GzipFileInflater::inflateFile(folder + "/empty.gz", folder + "/empty"), GzipFileInflater::Result::NotGzip);
-    EXPECT_EQ(GzipFileInflater::inflateFile(folder + "/absent.gz", folder + "/absent"), GzipFileInflater::Result::NotGzip);
+    EXPECT_EQ(platform::GzipFileInflater::inflateFile(folder + "/empty.gz", folder + "/empty"), platform::GzipFileInflater::Result::NotGzip);
+    EXPECT_EQ(platform::GzipFileInflater::inflateFile(folder + "/absent.gz", folder + "/absent"), platform::GzipFileInflater::Result::NotGzip);
 }
 
 TEST(HTTPUserAgentTest, NamesAppDeviceSystemAndLocale) {

@@ -3,6 +3,7 @@
 #include "Library/HTTPRequest/HTTPRequest.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ public:
     void requestFailed(HTTPRequest& request) override {
         events.emplace_back("failed");
         ++failed;
-        failureCode = request.error() ? request.error()->code : 0;
+        failureCode = request.error() ? std::optional(request.error()->code) : std::nullopt;
     }
     void didReceiveBytes(HTTPRequest& /*request*/, std::int64_t bytes) override {
         events.emplace_back("bytes " + std::to_string(bytes));
@@ -47,7 +48,7 @@ public:
     int started = 0;
     int finished = 0;
     int failed = 0;
-    int failureCode = 0;
+    std::optional<HTTPRequestErrorCode> failureCode;
 };
 
 }  // namespace qelvo::test

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace platform {
+
 // Inflates a gzip file into another file through fixed buffers, so memory stays flat whatever
 // the size. Several gzip members one after another are inflated one after another.
 class GzipFileInflater {
@@ -12,3 +14,5 @@ public:
     // source that cannot be read or is not complete gzip data.
     static Result inflateFile(const std::string& sourcePath, const std::string& targetPath);
 };
+
+}  // namespace platform

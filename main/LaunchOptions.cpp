@@ -1,4 +1,4 @@
-#include "app/LaunchOptions.h"
+#include "main/LaunchOptions.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,4 +1,4 @@
-#include "Library/HTTPRequest/GzipFileInflater.h"
+#include "platform/foundation/GzipFileInflater.h"
 
 #include "platform/foundation/FileWriter.h"
 
@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <fstream>
 
+namespace platform {
+
 namespace {
 
 constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
@@ -16,7 +18,7 @@ constexpr int kGzipWindowBits = 15 + 16;
 
 enum class StreamEnd { Inflated, NotGzip, WriteFailed };
 
-StreamEnd inflateStream(std::ifstream& in, platform::FileWriter& out) {
+StreamEnd inflateStream(std::ifstream& in, FileWriter& out) {
     z_stream stream{};
     if (inflateInit2(&stream, kGzipWindowBits) != Z_OK) {
         return StreamEnd::NotGzip;
@@ -79,7 +81,7 @@ GzipFileInflater::Result GzipFileInflater::inflateFile(const std::string& source
     if (!in) {
         return Result::NotGzip;
     }
-    platform::FileWriter out;
+    FileWriter out;
     if (!out.open(targetPath, 0)) {
         return out.lastErrorWasNoSpace() ? Result::NoSpace : Result::Unwritable;
     }
@@ -94,3 +96,5 @@ GzipFileInflater::Result GzipFileInflater::inflateFile(const std::string& source
     }
     return out.lastErrorWasNoSpace() ? Result::NoSpace : Result::Unwritable;
 }
+
+}  // namespace platform
