@@ -2,12 +2,14 @@
 
 #include "app/LoginInstance.h"
 #include "app/SessionStore.h"
+#include "components/BrandColor.h"
 #include "components/ProgressHUD.h"
 #include "components/Toast.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/TapGestureRecognizer.h"
@@ -17,7 +19,6 @@
 
 namespace {
 
-const platform::Color kBarBlue = platform::Color::rgb255(0, 92, 123);
 const platform::Color kFieldBorder = platform::Color::rgb255(200, 205, 210);
 
 // The identifier as the service sent it: a string as it is, a whole number as its
@@ -52,7 +53,7 @@ void LoginViewCon::viewDidLoad() {
 
 void LoginViewCon::buildInterface() {
     double top = platform::Application::shared().systemVersionNumber() >= 7.0 ? 65 : 45;
-    auto self = std::static_pointer_cast<LoginViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     std::weak_ptr<platform::TextFieldDelegate> delegate = self;
 
     auto makeField = [&](double y, const char* placeholder) {
@@ -75,7 +76,7 @@ void LoginViewCon::buildInterface() {
     _loginButton = platform::View::create<platform::Button>(platform::Rect::make(30, top + 150, 260, 44));
     _loginButton->setTitle("登录", platform::ControlStateNormal);
     _loginButton->titleLabel()->setFont(platform::Font::boldSystemFont(17));
-    _loginButton->setBackgroundColor(kBarBlue);
+    _loginButton->setBackgroundColor(brandColor());
     _loginButton->setCornerRadius(5);
     _loginButton->addTarget(self, &LoginViewCon::userLogin, platform::TouchUpInside);
     view()->addSubview(_loginButton);
@@ -111,7 +112,7 @@ void LoginViewCon::userLogin(platform::Control&) {
     }
     hud->show(true);
     // The request keeps the screen alive until its answer has been handled.
-    auto self = std::static_pointer_cast<LoginViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     ServiceOperations::send(
         *_dataRequest, ServiceOperations::login(_nameText->text(), _pwdText->text()),
         [self](const std::string& body) { self->loginReplied(body); },
@@ -142,7 +143,7 @@ void LoginViewCon::loginReplied(const std::string& body) {
     session.setUserName(_nameText->text());
     SessionStore::save();
     platform::NotificationCenter::defaultCenter().post(kUserLoginSucNotification);
-    auto self = std::static_pointer_cast<LoginViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     platform::RunLoop::main().schedule(kCloseDelay, [self] { self->back(nullptr); });
 }
 

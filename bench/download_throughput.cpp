@@ -10,6 +10,7 @@
 //   - the disk itself: `dd` of 512 MB into the same folder with one final fsync.
 // Figures are printed, never asserted.
 
+#include "Library/HTTPRequest/HTTPRequest.h"
 #include "bench/support/DemoServiceProcess.h"
 #include "download/FilesDownManage.h"
 #include "download/StudeRecordViewCon.h"

@@ -2,6 +2,7 @@
 
 #include "components/LoadMoreFooter.h"
 #include "components/PagedList.h"
+#include "platform/foundation/Json.h"
 #include "service/RequestHelp.h"
 #include "service/ServiceOperations.h"
 #include "service/ServiceReply.h"

@@ -1,5 +1,6 @@
 #include "components/PagedList.h"
 
+#include "platform/foundation/Json.h"
 #include "service/ServiceReply.h"
 
 bool PagedList::applyReply(const platform::Value& reply, int& nowPage, platform::Value& items) {

@@ -1,5 +1,6 @@
 #include "components/ProgressHUD.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Font.h"

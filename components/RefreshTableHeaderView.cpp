@@ -1,6 +1,7 @@
 #include "components/RefreshTableHeaderView.h"
 
 #include "platform/foundation/DateFormatter.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Animation.h"

@@ -1,5 +1,6 @@
 #include "components/SlideSwitchView.h"
 
+#include "components/BrandColor.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Font.h"
 
@@ -14,7 +15,7 @@ void SlideSwitchView::initValues() {
     const double h = frame().height();
 
     topView_ = platform::View::create<platform::View>(platform::Rect::make(0, 0, w, kStripHeight));
-    topView_->setBackgroundColor(platform::Color::rgb255(0, 92, 123));
+    topView_->setBackgroundColor(brandColor());
     topView_->setAutoresizingMask(platform::FlexibleWidth);
     addSubview(topView_);
 

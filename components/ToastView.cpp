@@ -1,5 +1,7 @@
 #include "components/ToastView.h"
 
+#include "platform/foundation/Json.h"
+
 ToastView::ToastView(platform::Rect frame)
     : Button(frame, platform::ButtonType::Custom), textLabel_(platform::View::create<platform::Label>()) {}
 

@@ -1,5 +1,6 @@
 #include "download/DownCell.h"
 
+#include "components/BrandColor.h"
 #include "download/FileModel.h"
 #include "platform/foundation/Json.h"
 #include "storage/CommonHelper.h"
@@ -39,10 +40,10 @@ DownCell::DownCell(std::string reuseIdentifier)
     contentView()->addSubview(introLabel);
 
     operateButton = platform::View::create<platform::Button>(platform::Rect::make(250, 19, 56, 32));
-    operateButton->setTitleColor(platform::Color::rgb255(0, 92, 123), platform::ControlStateNormal);
+    operateButton->setTitleColor(brandColor(), platform::ControlStateNormal);
     operateButton->titleLabel()->setFont(platform::Font::systemFont(14));
     operateButton->setBorderWidth(1);
-    operateButton->setBorderColor(platform::Color::rgb255(0, 92, 123));
+    operateButton->setBorderColor(brandColor());
     operateButton->setCornerRadius(4);
     contentView()->addSubview(operateButton);
 }
@@ -70,11 +71,11 @@ std::string DownCell::progressText(const FileModel& record) {
 }
 
 std::string DownCell::operateCaption(const FileModel& record) {
-    if (record.isDownloading()) {
-        return "暂停";
-    }
-    if (record.willDownloading()) {
-        return "等待";
+    switch (record.state()) {
+        case FileModel::State::Downloading: return "暂停";
+        case FileModel::State::Waiting: return "等待";
+        case FileModel::State::Stopped:
+        case FileModel::State::Failed: break;
     }
     return "下载";
 }

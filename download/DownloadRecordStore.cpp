@@ -1,6 +1,7 @@
 #include "download/DownloadRecordStore.h"
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 #include "storage/CommonHelper.h"

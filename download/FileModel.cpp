@@ -1,5 +1,7 @@
 #include "download/FileModel.h"
 
+#include "platform/foundation/Json.h"
+
 #include <algorithm>
 #include <initializer_list>
 #include <utility>

@@ -60,6 +60,21 @@ public:
     const Text& fileValidator() const { return _fileValidator; }
     void setFileValidator(Text value) { _fileValidator = std::move(value); }
 
+    // Where an unfinished download stands, read from its flags in this one place (finished
+    // downloads are the entries of the finished list).
+    enum class State {
+        Stopped,      // paused by the person, or never started
+        Waiting,      // queued for a free slot
+        Downloading,  // its request runs
+        Failed,       // its last attempt failed; the person may start it again
+    };
+    State state() const {
+        if (_error) return State::Failed;
+        if (_isDownloading) return State::Downloading;
+        if (_willDownloading) return State::Waiting;
+        return State::Stopped;
+    }
+
     bool isDownloading() const { return _isDownloading; }
     void setIsDownloading(bool value) { _isDownloading = value; }
 

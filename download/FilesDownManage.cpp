@@ -1,13 +1,15 @@
 #include "download/FilesDownManage.h"
 
+#include "Library/HTTPRequest/HTTPRequest.h"
+#include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "components/Toast.h"
 #include "download/DownloadRecordStore.h"
-#include "Library/HTTPRequest/HTTPResponseHeaders.h"
 #include "netutil/ALNetwork.h"
 #include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/MainThread.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/MainThread.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -250,7 +252,7 @@ void FilesDownManage::startLoad() {
     const int max = maxRequestCount();
     int running = 0;
     for (const auto& record : filelist_) {
-        if (record->error() || !record->isDownloading()) {
+        if (record->state() != FileModel::State::Downloading) {
             continue;
         }
         record->setWillDownloading(false);
@@ -263,7 +265,7 @@ void FilesDownManage::startLoad() {
     }
     if (running < max) {
         for (const auto& record : filelist_) {
-            if (record->error() || record->isDownloading() || !record->willDownloading()) {
+            if (record->state() != FileModel::State::Waiting) {
                 continue;
             }
             if (++running > max) {
@@ -369,10 +371,10 @@ void FilesDownManage::stopRequest(HTTPRequest& request) {
         }
     }
     const auto downloading = std::count_if(filelist_.begin(), filelist_.end(),
-                                           [](const auto& record) { return record->isDownloading(); });
+                                           [](const auto& record) { return record->state() == FileModel::State::Downloading; });
     if (downloading < max) {
         const auto waiting = std::find_if(filelist_.begin(), filelist_.end(), [](const auto& record) {
-            return !record->isDownloading() && record->willDownloading();
+            return record->state() == FileModel::State::Waiting;
         });
         if (waiting != filelist_.end()) {
             (*waiting)->setIsDownloading(true);
@@ -391,11 +393,11 @@ void FilesDownManage::resumeRequest(HTTPRequest& request) {
     int downloading = 0;
     std::shared_ptr<FileModel> lastSlot;
     for (const auto& record : filelist_) {
-        if (record->isDownloading() && ++downloading == max) {
+        if (record->state() == FileModel::State::Downloading && ++downloading == max) {
             lastSlot = record;
         }
     }
-    if (downloading == max && lastSlot && lastSlot->isDownloading()) {
+    if (downloading == max && lastSlot) {
         lastSlot->setIsDownloading(false);
         lastSlot->setWillDownloading(true);
     }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Library/HTTPRequest/HTTPRequest.h"
 #include "Library/HTTPRequest/HTTPRequestDelegate.h"
-#include "download/DownloadRecordStore.h"
 #include "Library/HTTPRequest/HTTPRequestProgressDelegate.h"
 #include "download/DownloadDelegate.h"
+#include "download/DownloadRecordStore.h"
 #include "download/FileModel.h"
 
 #include <cstdint>

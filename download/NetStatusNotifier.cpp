@@ -1,5 +1,6 @@
 #include "download/NetStatusNotifier.h"
 
+#include "Library/HTTPRequest/HTTPRequest.h"
 #include "download/FilesDownManage.h"
 #include "netutil/Reachability.h"
 #include "platform/foundation/Log.h"
@@ -91,7 +92,7 @@ bool NetStatusNotifier::checkIsDownLoad() {
     }
     for (const auto& request : manager->downinglist()) {
         auto record = request ? FilesDownManage::recordOf(*request) : nullptr;
-        if (record && record->isDownloading()) {
+        if (record && record->state() == FileModel::State::Downloading) {
             return true;
         }
     }

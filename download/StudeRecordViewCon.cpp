@@ -1,17 +1,19 @@
 #include "download/StudeRecordViewCon.h"
 
+#include "Library/HTTPRequest/HTTPRequest.h"
+#include "components/BrandColor.h"
 #include "download/DownCell.h"
 #include "download/FileModel.h"
 #include "download/FilesDownManage.h"
 #include "download/VideoPlayerViewController.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/ui/NavigationController.h"
 #include "storage/CommonHelper.h"
 
 namespace {
 
-const platform::Color kBarBlue = platform::Color::rgb255(0, 92, 123);
 constexpr double kTopButtonHeight = 40;
 constexpr double kDiskLabelHeight = 24;
 
@@ -36,12 +38,12 @@ void StudeRecordViewCon::viewDidLoad() {
         _engine = FilesDownManage::sharedFilesDownManage();
     }
     if (_engine) {
-        _engine->setDownloadDelegate(std::static_pointer_cast<StudeRecordViewCon>(shared_from_this()));
+        _engine->setDownloadDelegate(platform::sharedSelf(this));
     }
 }
 
 void StudeRecordViewCon::buildInterface() {
-    auto self = std::static_pointer_cast<StudeRecordViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     platform::Rect bounds = view()->bounds();
     double width = bounds.width();
     double top = navBarHeight();
@@ -59,7 +61,7 @@ void StudeRecordViewCon::buildInterface() {
             platform::Rect::make(x, top, width / 2, kTopButtonHeight));
         button->setTitle(std::string(caption), platform::ControlStateNormal);
         button->setTitleColor(platform::Color::white(0.4), platform::ControlStateNormal);
-        button->setTitleColor(kBarBlue, platform::ControlStateSelected);
+        button->setTitleColor(brandColor(), platform::ControlStateSelected);
         button->titleLabel()->setFont(platform::Font::boldSystemFont(15));
         button->setBackgroundColor(platform::Color::white(0.96));
         button->addTarget(self, &StudeRecordViewCon::topButtonClicke, platform::TouchUpInside);
@@ -158,7 +160,7 @@ void StudeRecordViewCon::vedioOperation(platform::Control& sender) {
         return;
     }
     auto* button = dynamic_cast<platform::Button*>(&sender);
-    if (record->isDownloading()) {
+    if (record->state() == FileModel::State::Downloading) {
         if (button) {
             button->setTitle(std::string("下载"), platform::ControlStateNormal);
         }
@@ -234,7 +236,7 @@ int StudeRecordViewCon::numberOfRowsInSection(platform::TableView& tableView, in
 
 std::shared_ptr<platform::TableViewCell> StudeRecordViewCon::cellForRowAtIndexPath(
     platform::TableView& tableView, const platform::IndexPath& path) {
-    auto self = std::static_pointer_cast<StudeRecordViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     bool finished = &tableView == _listTableViewFinish.get();
     const char* identifier = finished ? kFinishCellIdentifier : kDownCellIdentifier;
     auto cell = tableView.dequeueReusableCell<DownCell>(identifier);

@@ -1,5 +1,6 @@
 #include "screens/BaseViewCon.h"
 
+#include "components/BrandColor.h"
 #include "platform/foundation/Log.h"
 #include "platform/image/Image.h"
 #include "platform/ui/ActivityIndicatorView.h"
@@ -18,7 +19,6 @@ using platform::View;
 
 namespace {
 
-const Color kNavBarColor = Color::rgb255(0, 92, 123);
 const Color kStateViewColor = Color::rgb255(248, 248, 248);
 
 bool isVersion7OrLater() {
@@ -82,7 +82,7 @@ void BaseViewCon::initNavView() {
     double top = newer ? kNavItemTop : kOldNavItemTop;
 
     baseNavView = View::create<View>(Rect::make(0, 0, kNavBarWidth, navBarHeight()));
-    baseNavView->setBackgroundColor(kNavBarColor);
+    baseNavView->setBackgroundColor(brandColor());
 
     baseNavBjImg = View::create<ImageView>(baseNavView->bounds());
     baseNavView->addSubview(baseNavBjImg);

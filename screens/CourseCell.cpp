@@ -1,6 +1,7 @@
 #include "screens/CourseCell.h"
 
 #include "imageloader/ImageViewWebCache.h"
+#include "platform/foundation/Json.h"
 #include "platform/image/Image.h"
 
 CourseCell::CourseCell() : platform::TableViewCell(platform::CellStyle::Default, kReuseIdentifier) {

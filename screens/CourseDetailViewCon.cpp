@@ -4,7 +4,9 @@
 #include "app/LoginViewCon.h"
 #include "components/Toast.h"
 #include "download/FilesDownManage.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/image/Image.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"
@@ -28,7 +30,7 @@ CourseDetailViewCon::CourseDetailViewCon(std::string nibName) : BaseViewCon(std:
 
 void CourseDetailViewCon::viewDidLoad() {
     BaseViewCon::viewDidLoad();
-    auto self = std::static_pointer_cast<CourseDetailViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     setBackStyle(kBackStyleBack);
 
     // The interface description: the page below the title bar, the favourite button.

@@ -1,6 +1,7 @@
 #include "screens/CourseImgCell.h"
 
 #include "imageloader/ImageViewWebCache.h"
+#include "platform/foundation/Json.h"
 #include "platform/image/Image.h"
 
 CourseImgCell::CourseImgCell() : platform::TableViewCell(platform::CellStyle::Default, kReuseIdentifier) {

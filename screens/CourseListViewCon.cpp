@@ -1,6 +1,8 @@
 #include "screens/CourseListViewCon.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/ui/NavigationController.h"
 #include "screens/CourseDetailViewCon.h"
 #include "screens/CourseImgCell.h"
@@ -15,7 +17,7 @@ void CourseListViewCon::viewDidLoad() {
     BaseViewCon::viewDidLoad();
     setNavigationTitle(_topTitle_);
 
-    auto self = std::static_pointer_cast<CourseListViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     const double top = navBarHeight();
     const platform::Rect bounds = view()->bounds();
     _listTableView = platform::View::create<platform::TableView>(
@@ -65,7 +67,7 @@ void CourseListViewCon::back(platform::Control* /*sender*/) {
 }
 
 void CourseListViewCon::reloadTableViewDataSource() {
-    std::weak_ptr<CourseListViewCon> weak = std::static_pointer_cast<CourseListViewCon>(shared_from_this());
+    std::weak_ptr<CourseListViewCon> weak = platform::sharedSelf(this);
     _doneLoadingTimer = platform::RunLoop::main().schedule(RefreshCycle::kReloadDelay, [weak] {
         if (auto strong = weak.lock()) {
             strong->doneLoadingTableViewData();

@@ -1,6 +1,8 @@
 #include "screens/CourseViewCon.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/ui/NavigationController.h"
 #include "screens/CourseCell.h"
 #include "screens/CourseListViewCon.h"
@@ -17,7 +19,7 @@ void CourseViewCon::viewDidLoad() {
     setBackStyle(kBackStyleTitleOnly);
     setNavigationTitle("微课程");
 
-    auto self = std::static_pointer_cast<CourseViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     const double top = navBarHeight();
     const platform::Rect bounds = view()->bounds();
     _listTableView = platform::View::create<platform::TableView>(
@@ -60,7 +62,7 @@ void CourseViewCon::doRefresh() {
 }
 
 void CourseViewCon::reloadTableViewDataSource() {
-    std::weak_ptr<CourseViewCon> weak = std::static_pointer_cast<CourseViewCon>(shared_from_this());
+    std::weak_ptr<CourseViewCon> weak = platform::sharedSelf(this);
     _doneLoadingTimer = platform::RunLoop::main().schedule(RefreshCycle::kReloadDelay, [weak] {
         if (auto strong = weak.lock()) {
             strong->doneLoadingTableViewData();

@@ -1,6 +1,8 @@
 #include "screens/FavorViewCon.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"
 #include "screens/CourseDetailViewCon.h"
@@ -20,7 +22,7 @@ FavorViewCon::FavorViewCon(std::string nibName) : BaseViewCon(std::move(nibName)
 
 void FavorViewCon::viewDidLoad() {
     BaseViewCon::viewDidLoad();
-    auto self = std::static_pointer_cast<FavorViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
 
     // The interface description: the list below the title bar.
     double top = navBarHeight();

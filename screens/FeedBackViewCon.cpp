@@ -1,9 +1,11 @@
 #include "screens/FeedBackViewCon.h"
 
 #include "app/LoginInstance.h"
+#include "components/BrandColor.h"
 #include "components/Toast.h"
 #include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/ui/NavigationController.h"
 #include "screens/Waiter.h"
 #include "service/ServiceOperations.h"
@@ -11,7 +13,6 @@
 
 namespace {
 
-const platform::Color kBarBlue = platform::Color::rgb255(0, 92, 123);
 
 }  // namespace
 
@@ -19,7 +20,7 @@ FeedBackViewCon::FeedBackViewCon(std::string nibName) : BaseViewCon(std::move(ni
 
 void FeedBackViewCon::viewDidLoad() {
     BaseViewCon::viewDidLoad();
-    auto self = std::static_pointer_cast<FeedBackViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     setBackStyle(kBackStyleBack);
     setNavigationTitle("意见反馈");
     view()->setBackgroundColor(platform::Color::white(0.96));
@@ -46,7 +47,7 @@ void FeedBackViewCon::viewDidLoad() {
     _submitBtn->setTitle("提交", platform::ControlStateNormal);
     _submitBtn->setTitleColor(platform::Color::white(), platform::ControlStateNormal);
     _submitBtn->titleLabel()->setFont(platform::Font::boldSystemFont(17));
-    _submitBtn->setBackgroundColor(kBarBlue);
+    _submitBtn->setBackgroundColor(brandColor());
     _submitBtn->setCornerRadius(5);
     _submitBtn->addTarget(self, &FeedBackViewCon::submitEvaluation, platform::TouchUpInside);
     view()->addSubview(_submitBtn);
@@ -78,7 +79,7 @@ void FeedBackViewCon::submitEvaluation(platform::Control&) {
     Waiter::instance().show();
     // The service files feedback under the user's name, not the identifier.
     std::string userName = LoginInstance::getUserInstance().userName().value_or("");
-    auto self = std::static_pointer_cast<FeedBackViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     ServiceOperations::send(
         *_dataRequest, ServiceOperations::feedback(userName, _textView->text()),
         [self](const std::string& body) { self->submitted(body); },

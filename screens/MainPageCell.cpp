@@ -1,6 +1,8 @@
 #include "screens/MainPageCell.h"
 
+#include "components/BrandColor.h"
 #include "imageloader/ImageViewWebCache.h"
+#include "platform/foundation/Json.h"
 #include "platform/image/Image.h"
 #include "screens/FlickTabButton.h"
 #include "service/ServiceReply.h"
@@ -13,7 +15,7 @@ MainPageCell::MainPageCell() : platform::TableViewCell(platform::CellStyle::Defa
 
     _nameLabel = platform::View::create<platform::Label>(platform::Rect::make(10, 6, 220, 24));
     _nameLabel->setFont(platform::Font::boldSystemFont(15));
-    _nameLabel->setTextColor(platform::Color::rgb255(0, 92, 123));
+    _nameLabel->setTextColor(brandColor());
     contentView()->addSubview(_nameLabel);
 
     _moreBtn = platform::View::create<platform::Button>(platform::Rect::make(240, 4, 56, 28));

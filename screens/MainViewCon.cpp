@@ -1,8 +1,11 @@
 #include "screens/MainViewCon.h"
 
+#include "components/BrandColor.h"
 #include "components/RefreshTableHeaderView.h"
 #include "imageloader/ImageViewWebCache.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/image/Image.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
@@ -39,7 +42,7 @@ void MainViewCon::buildHeader() {
     const double height = newerSystem ? 65 : 45;
     const double itemTop = newerSystem ? 28 : 8;
     _headerView = platform::View::create(platform::Rect::make(0, 0, 320, height));
-    _headerView->setBackgroundColor(platform::Color::rgb255(0, 92, 123));
+    _headerView->setBackgroundColor(brandColor());
     _headerView->setAutoresizingMask(platform::FlexibleWidth);
     auto title = platform::View::create<platform::Label>(platform::Rect::make(70, itemTop, 180, 30));
     title->setText("首页");
@@ -55,7 +58,7 @@ void MainViewCon::buildHeader() {
 
 void MainViewCon::viewDidLoad() {
     buildHeader();
-    auto self = std::static_pointer_cast<MainViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     const platform::Rect bounds = view()->bounds();
     const double top = _headerView->frame().height();
     _listTableView = platform::View::create<platform::TableView>(
@@ -103,7 +106,7 @@ void MainViewCon::isRefreshData() {
 }
 
 void MainViewCon::reloadTableViewDataSource() {
-    std::weak_ptr<MainViewCon> weak = std::static_pointer_cast<MainViewCon>(shared_from_this());
+    std::weak_ptr<MainViewCon> weak = platform::sharedSelf(this);
     _doneLoadingTimer = platform::RunLoop::main().schedule(RefreshCycle::kReloadDelay, [weak] {
         if (auto strong = weak.lock()) {
             strong->doneLoadingTableViewData();
@@ -126,7 +129,7 @@ void MainViewCon::getConnection() {
     }
     // The request keeps the screen alive until its reply; the transport lets go of
     // both callbacks once one has run.
-    auto self = std::static_pointer_cast<MainViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     ServiceOperations::send(
         *_dataRequest, ServiceOperations::homePage(),
         [self](const std::string& body) { self->handleReply(body); },
@@ -171,7 +174,7 @@ std::shared_ptr<platform::View> MainViewCon::getHeadAdviseView() {
     if (_adList.empty()) {
         return nullptr;
     }
-    auto self = std::static_pointer_cast<MainViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     auto strip = platform::View::create(platform::Rect::make(0, 0, kAdWidth, kAdHeight));
     strip->setBackgroundColor(platform::Color::clear());
 
@@ -222,7 +225,7 @@ std::shared_ptr<platform::TableViewCell> MainViewCon::cellForRowAtIndexPath(plat
     if (!cell) {
         cell = MainPageCell::create();
     }
-    auto self = std::static_pointer_cast<MainViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     // A reused cell keeps the action it got for its first row: replace it, so one tap
     // opens one screen.
     cell->moreBtn()->removeTarget(self.get());

@@ -1,5 +1,7 @@
 #include "screens/NewsCell.h"
 
+#include "platform/foundation/Json.h"
+
 NewsCell::NewsCell() : platform::TableViewCell(platform::CellStyle::Default, kReuseIdentifier) {
     _nameLabel = platform::View::create<platform::Label>(platform::Rect::make(10, 8, 300, 24));
     _nameLabel->setFont(platform::Font::boldSystemFont(16));

@@ -2,8 +2,10 @@
 
 #include "components/RefreshCycle.h"
 #include "imageloader/ImageViewWebCache.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/image/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -25,7 +27,7 @@ NewsListViewCon::NewsListViewCon(std::string nibName)
 NewsListViewCon::~NewsListViewCon() = default;
 
 std::shared_ptr<NewsListViewCon> NewsListViewCon::self() {
-    return std::static_pointer_cast<NewsListViewCon>(shared_from_this());
+    return platform::sharedSelf(this);
 }
 
 std::string NewsListViewCon::preferenceKey() const {

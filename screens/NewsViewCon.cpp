@@ -1,8 +1,10 @@
 #include "screens/NewsViewCon.h"
 
 #include "components/SlideSwitchView.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/SharedSelf.h"
 #include "screens/NewsListViewCon.h"
 #include "service/RequestHelp.h"
 #include "service/ServiceOperations.h"
@@ -28,7 +30,7 @@ void NewsViewCon::buildInterface() {
     _slideSwitchView->setTabItemNormalColor(platform::Color::white());
     _slideSwitchView->setTabItemSelectedColor(platform::Color::rgb255(61, 159, 210));
     _slideSwitchView->setSlideSwitchViewDelegate(std::static_pointer_cast<SlideSwitchViewDelegate>(
-        std::static_pointer_cast<NewsViewCon>(shared_from_this())));
+        platform::sharedSelf(this)));
     view()->addSubview(_slideSwitchView);
 }
 
@@ -57,7 +59,7 @@ void NewsViewCon::getConnection() {
         _dataRequest = std::make_shared<RequestHelp>();
     }
     // The request keeps the screen alive until its answer has been handled.
-    auto self = std::static_pointer_cast<NewsViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     ServiceOperations::send(
         *_dataRequest, ServiceOperations::newsChannels(),
         [self](const std::string& body) { self->replied(body); },

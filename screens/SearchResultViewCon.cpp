@@ -2,8 +2,10 @@
 
 #include "components/ProgressHUD.h"
 #include "components/Toast.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/ui/NavigationController.h"
 #include "screens/CourseDetailViewCon.h"
 #include "screens/CourseImgCell.h"
@@ -15,7 +17,7 @@ SearchResultViewCon::SearchResultViewCon(std::string nibName) : BaseViewCon(std:
 SearchResultViewCon::~SearchResultViewCon() = default;
 
 std::shared_ptr<SearchResultViewCon> SearchResultViewCon::self() {
-    return std::static_pointer_cast<SearchResultViewCon>(shared_from_this());
+    return platform::sharedSelf(this);
 }
 
 void SearchResultViewCon::viewDidLoad() {

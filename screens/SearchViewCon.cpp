@@ -1,7 +1,10 @@
 #include "screens/SearchViewCon.h"
 
+#include "components/BrandColor.h"
 #include "components/Toast.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/SharedSelf.h"
 #include "platform/image/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/NavigationController.h"
@@ -19,7 +22,6 @@
 
 namespace {
 
-const platform::Color kBarBlue = platform::Color::rgb255(0, 92, 123);
 const platform::Color kFieldBorder = platform::Color::rgb255(200, 205, 210);
 
 // The white space and line breaks a person may type around a search text: ASCII
@@ -72,7 +74,7 @@ void SearchViewCon::viewWillAppear(bool animated) {
 }
 
 void SearchViewCon::buildInterface() {
-    auto self = std::static_pointer_cast<SearchViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     double top = navBarHeight();
     platform::Rect bounds = view()->bounds();
 
@@ -91,7 +93,7 @@ void SearchViewCon::buildInterface() {
     _searchButton->setTitle("搜索", platform::ControlStateNormal);
     _searchButton->setTitleColor(platform::Color::white(), platform::ControlStateNormal);
     _searchButton->titleLabel()->setFont(platform::Font::boldSystemFont(15));
-    _searchButton->setBackgroundColor(kBarBlue);
+    _searchButton->setBackgroundColor(brandColor());
     _searchButton->setCornerRadius(5);
     _searchButton->addTarget(self, &SearchViewCon::searchKeyClicked, platform::TouchUpInside);
     view()->addSubview(_searchButton);
@@ -142,7 +144,7 @@ void SearchViewCon::getConnection() {
         _dataRequest = std::make_shared<RequestHelp>();
     }
     // The request keeps the screen alive until its answer has been handled.
-    auto self = std::static_pointer_cast<SearchViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     ServiceOperations::send(
         *_dataRequest, ServiceOperations::searchKeys(),
         [self](const std::string& body) { self->replied(body); },
@@ -187,7 +189,7 @@ void SearchViewCon::setSearchKey(const platform::Value& keys) {
     }
     _keyButtons.clear();
 
-    auto self = std::static_pointer_cast<SearchViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     auto normal = platform::Image::named("search_bj.png");
     auto pressed = platform::Image::named("search_bj_clicked.png");
     int count = keys.is_array() ? static_cast<int>(keys.size()) : 0;
@@ -202,7 +204,7 @@ void SearchViewCon::setSearchKey(const platform::Value& keys) {
         button->setTitle(platform::Json::stringForKey(key, "title").value_or(""),
                          platform::ControlStateNormal);
         button->titleLabel()->setFont(platform::Font::boldSystemFont(13));
-        button->setTitleColor(kBarBlue, platform::ControlStateNormal);
+        button->setTitleColor(brandColor(), platform::ControlStateNormal);
         button->setTitleColor(platform::Color::white(), platform::ControlStateHighlighted);
         button->setBackgroundImage(normal, platform::ControlStateNormal);
         button->setBackgroundImage(pressed, platform::ControlStateHighlighted);
@@ -281,7 +283,7 @@ void SearchViewCon::setHistorySearchData() {
         button->setTitleColor(platform::Color::black(), platform::ControlStateNormal);
         button->titleLabel()->setFont(platform::Font::systemFont(14));
         button->setBackgroundImage(platform::Image::named("clearHistory.png"), platform::ControlStateNormal);
-        button->addTarget(std::static_pointer_cast<SearchViewCon>(shared_from_this()),
+        button->addTarget(platform::sharedSelf(this),
                           &SearchViewCon::clearHistory, platform::TouchUpInside);
         footer->addSubview(button);
         _searchHistoryV->setTableFooterView(footer);

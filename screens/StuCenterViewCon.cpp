@@ -3,12 +3,14 @@
 #include "app/LoginInstance.h"
 #include "app/LoginViewCon.h"
 #include "app/SessionStore.h"
-#include "platform/foundation/Log.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/ui/NavigationController.h"
+#include "components/BrandColor.h"
 #include "download/FilesDownManage.h"
 #include "download/StudeRecordViewCon.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/SharedSelf.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/NavigationController.h"
 #include "screens/FavorViewCon.h"
 #include "screens/FeedBackViewCon.h"
 #include "screens/MoreCell.h"
@@ -17,7 +19,6 @@
 
 namespace {
 
-const platform::Color kBarBlue = platform::Color::rgb255(0, 92, 123);
 
 enum Row { kHeaderRow = 0, kLoginRow = 1, kCellularRow = 2, kClearVideosRow = 3, kFeedbackRow = 4, kAboutRow = 5,
            kContactRow = 6, kFirstPlainRow = kClearVideosRow };
@@ -42,7 +43,7 @@ void StuCenterViewCon::viewDidLoad() {
 }
 
 void StuCenterViewCon::buildInterface() {
-    auto self = std::static_pointer_cast<StuCenterViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     double top = navBarHeight();
     platform::Rect bounds = view()->bounds();
     _listTableV = platform::View::create<platform::TableView>(
@@ -59,12 +60,12 @@ void StuCenterViewCon::buildInterface() {
     auto makeEntry = [&](double x, const char* title, void (StuCenterViewCon::*action)(platform::Control&)) {
         auto button = platform::View::create<platform::Button>(platform::Rect::make(x, 12, 135, 56));
         button->setTitle(title, platform::ControlStateNormal);
-        button->setTitleColor(kBarBlue, platform::ControlStateNormal);
+        button->setTitleColor(brandColor(), platform::ControlStateNormal);
         button->setTitleColor(platform::Color::white(), platform::ControlStateHighlighted);
         button->titleLabel()->setFont(platform::Font::boldSystemFont(16));
         button->setBackgroundColor(platform::Color::white());
         button->setBorderWidth(1);
-        button->setBorderColor(kBarBlue);
+        button->setBorderColor(brandColor());
         button->setCornerRadius(6);
         button->addTarget(self, action, platform::TouchUpInside);
         cell0->contentView()->addSubview(button);
@@ -192,7 +193,7 @@ void StuCenterViewCon::openFeedbackForm(platform::Control&) {
 }
 
 void StuCenterViewCon::showQuestion(const char* title, const char* message, const char* confirm, int tag) {
-    auto self = std::static_pointer_cast<StuCenterViewCon>(shared_from_this());
+    auto self = platform::sharedSelf(this);
     auto alert = platform::AlertView::create(title, message,
                                              std::static_pointer_cast<platform::AlertViewDelegate>(self),
                                              std::string("取消"), {confirm});

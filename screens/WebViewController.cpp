@@ -1,5 +1,6 @@
 #include "screens/WebViewController.h"
 
+#include "platform/foundation/SharedSelf.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/SwipeGestureRecognizer.h"
@@ -30,7 +31,7 @@ void WebViewController::viewDidLoad() {
     setNavigationTitle(navTitle_.value_or(""));
 
     _webView->setScalesPageToFit(true);
-    _webView->setDelegate(std::static_pointer_cast<WebViewController>(shared_from_this()));
+    _webView->setDelegate(platform::sharedSelf(this));
     // The address goes out exactly as the caller built it; one that is no URL loads nothing.
     _webView->loadRequest(_webUrl_);
 

@@ -1,5 +1,7 @@
 #include "service/ServiceReply.h"
 
+#include "platform/foundation/Json.h"
+
 std::optional<platform::Value> ServiceReply::parse(std::string_view body) {
     return platform::Json::parseDictionary(body);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Container.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 #include "storage/StoreFile.h"

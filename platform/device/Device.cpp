@@ -1,6 +1,7 @@
 #include "platform/device/Device.h"
 
 #include "platform/device/ScreenReader.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/NetworkMonitor.h"
 #include "platform/ui/AlertView.h"

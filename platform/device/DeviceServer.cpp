@@ -1,6 +1,7 @@
 #include "platform/device/DeviceServer.h"
 
 #include "platform/device/DeviceServerCallerCheck.h"
+#include "platform/foundation/Json.h"
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"

@@ -1,5 +1,6 @@
 #include "platform/device/ScreenReader.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Control.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/JsonFwd.h"
+
 #include <nlohmann/json.hpp>
 
 #include <optional>
@@ -8,9 +10,8 @@
 
 namespace platform {
 
-// The value type of dictionaries, arrays, strings and numbers that travel between
-// the service, the stores and the screens. Dictionaries compare key by key.
-using Value = nlohmann::json;
+// Value (JsonFwd.h): dictionaries, arrays, strings and numbers that travel between the service,
+// the stores and the screens. Dictionaries compare key by key.
 
 // Reading and writing values with the platform's string and number semantics.
 class Json {

@@ -1,6 +1,7 @@
 #include "platform/foundation/PropertyList.h"
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/PropertyListDepth.h"
 #include "platform/foundation/PropertyListReader.h"
 #include "platform/foundation/PropertyListWriter.h"

@@ -1,5 +1,6 @@
 #include "platform/foundation/PropertyListReader.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Utf8.h"
 
 #include <charconv>

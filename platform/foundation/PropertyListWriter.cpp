@@ -1,5 +1,7 @@
 #include "platform/foundation/PropertyListWriter.h"
 
+#include "platform/foundation/Json.h"
+
 #include <cmath>
 #include <cstdio>
 

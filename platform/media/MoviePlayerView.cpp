@@ -1,5 +1,7 @@
 #include "platform/media/MoviePlayerView.h"
 
+#include "platform/foundation/Json.h"
+
 #include <fmt/format.h>
 
 #include <cmath>

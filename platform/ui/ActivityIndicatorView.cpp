@@ -1,5 +1,7 @@
 #include "platform/ui/ActivityIndicatorView.h"
 
+#include "platform/foundation/Json.h"
+
 namespace platform {
 
 ActivityIndicatorView::ActivityIndicatorView(ActivityIndicatorStyle style)

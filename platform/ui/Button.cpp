@@ -1,5 +1,7 @@
 #include "platform/ui/Button.h"
 
+#include "platform/foundation/Json.h"
+
 #include <algorithm>
 #include <cmath>
 

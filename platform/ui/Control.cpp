@@ -1,5 +1,7 @@
 #include "platform/ui/Control.h"
 
+#include "platform/foundation/Json.h"
+
 #include <algorithm>
 
 namespace platform {

@@ -1,5 +1,7 @@
 #include "platform/ui/ImageView.h"
 
+#include "platform/foundation/Json.h"
+
 namespace platform {
 
 ImageView::ImageView(Rect frame, std::shared_ptr<Image> image) : View(frame), image_(std::move(image)) {

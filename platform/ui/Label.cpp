@@ -1,5 +1,7 @@
 #include "platform/ui/Label.h"
 
+#include "platform/foundation/Json.h"
+
 #include <cmath>
 
 namespace platform {

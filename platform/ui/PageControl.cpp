@@ -1,5 +1,7 @@
 #include "platform/ui/PageControl.h"
 
+#include "platform/foundation/Json.h"
+
 #include <algorithm>
 
 namespace platform {

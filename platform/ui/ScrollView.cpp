@@ -1,5 +1,6 @@
 #include "platform/ui/ScrollView.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/ui/ScrollViewPanGestureRecognizer.h"
 
 #include <algorithm>

@@ -1,5 +1,7 @@
 #include "platform/ui/Switch.h"
 
+#include "platform/foundation/Json.h"
+
 namespace platform {
 
 Switch::Switch(Rect frame) : Control(Rect{frame.origin, Size{kWidth, kHeight}}) {}

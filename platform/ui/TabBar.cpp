@@ -1,5 +1,7 @@
 #include "platform/ui/TabBar.h"
 
+#include "platform/foundation/Json.h"
+
 namespace platform {
 
 TabBar::TabBar(Rect frame) : View(frame), background_(View::create<ImageView>()) {

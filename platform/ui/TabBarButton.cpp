@@ -1,5 +1,7 @@
 #include "platform/ui/TabBarButton.h"
 
+#include "platform/foundation/Json.h"
+
 namespace platform {
 namespace {
 

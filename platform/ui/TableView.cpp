@@ -1,5 +1,6 @@
 #include "platform/ui/TableView.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/ui/SwipeGestureRecognizer.h"
 
 #include <algorithm>

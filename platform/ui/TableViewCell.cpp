@@ -1,5 +1,6 @@
 #include "platform/ui/TableViewCell.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/ui/Control.h"
 
 #include <algorithm>

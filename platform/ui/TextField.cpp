@@ -1,5 +1,6 @@
 #include "platform/ui/TextField.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Window.h"
 

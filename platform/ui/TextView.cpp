@@ -1,5 +1,6 @@
 #include "platform/ui/TextView.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/ui/Window.h"
 
 namespace platform {

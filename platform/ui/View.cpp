@@ -1,5 +1,6 @@
 #include "platform/ui/View.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Window.h"
@@ -456,6 +457,10 @@ void View::describe(Value& node) const {
     if (!userInteractionEnabled_) {
         node["touches"] = false;
     }
+}
+
+Value View::screenEntry() const {
+    return nullptr;
 }
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/foundation/Json.h"
+#include "platform/foundation/JsonFwd.h"
 #include "platform/ui/Color.h"
 #include "platform/ui/Geometry.h"
 #include "platform/ui/Touch.h"
@@ -138,7 +138,7 @@ public:
 
     // Automation: the entry of this view in the device API's screen listing (kind,
     // text, ...), or null for views that show nothing a person reads or touches.
-    virtual Value screenEntry() const { return nullptr; }
+    virtual Value screenEntry() const;
     // Every property the browser display needs; subclasses add theirs.
     virtual void describe(Value& node) const;
     // Visible to a person: not hidden, alpha above zero, up the whole chain.

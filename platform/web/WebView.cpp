@@ -1,5 +1,6 @@
 #include "platform/web/WebView.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/Log.h"
 #include "platform/web/HtmlPage.h"
 #include "platform/web/WebAddress.h"

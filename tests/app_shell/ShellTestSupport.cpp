@@ -1,5 +1,6 @@
 #include "tests/app_shell/ShellTestSupport.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/UserDefaults.h"
 
 namespace qelvo::test {

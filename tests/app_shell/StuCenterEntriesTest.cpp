@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "tests/app_shell/StudentScreensTest.h"
 
 #include "platform/foundation/UserDefaults.h"

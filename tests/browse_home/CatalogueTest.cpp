@@ -1,6 +1,7 @@
 // The course catalogue and the course list of a category: paging, the footer, the
 // cached first page, the busy channel, and the screens their rows open.
 
+#include "platform/foundation/Json.h"
 #include "tests/support/BrowseFixture.h"
 
 #include "components/LoadMoreFooter.h"

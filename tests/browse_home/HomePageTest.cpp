@@ -1,6 +1,7 @@
 // The home page: its refresh cycle and freshness rule, how it shows replies and
 // failures, its tiles and their codes, and the screens its taps open.
 
+#include "platform/foundation/Json.h"
 #include "tests/support/BrowseFixture.h"
 
 #include "components/RefreshTableHeaderView.h"

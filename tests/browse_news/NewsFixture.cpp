@@ -1,6 +1,7 @@
 #include "tests/browse_news/NewsFixture.h"
 
 #include "components/Toast.h"
+#include "platform/foundation/Json.h"
 
 namespace qelvo::test {
 

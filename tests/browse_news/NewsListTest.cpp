@@ -1,6 +1,7 @@
 // One news channel's list: the cached first page and its freshness, the refresh
 // cycle, the headline strip, paging and the articles it opens.
 
+#include "platform/foundation/Json.h"
 #include "tests/browse_news/NewsFixture.h"
 
 #include "components/LoadMoreFooter.h"

@@ -1,6 +1,7 @@
 // The news screen: the channel list from the cache and from the service, its
 // freshness, and the channel switcher's tabs and pages built from it.
 
+#include "platform/foundation/Json.h"
 #include "tests/browse_news/NewsFixture.h"
 
 #include "components/SlideSwitchView.h"

@@ -1,6 +1,7 @@
 // The results of one search: paging, the empty result that closes the screen, the
 // failures, and the course a row opens.
 
+#include "platform/foundation/Json.h"
 #include "tests/browse_news/NewsFixture.h"
 
 #include "components/LoadMoreFooter.h"

@@ -1,6 +1,7 @@
 // The search screen: the emptiness test and the history of searches from the field,
 // the history panel, and the suggested keys with their cache, freshness and grid.
 
+#include "platform/foundation/Json.h"
 #include "tests/browse_news/NewsFixture.h"
 
 #include "platform/foundation/UserDefaults.h"

@@ -2,6 +2,7 @@
 // shows and leaves out, and how each action reaches the views.
 
 #include "platform/device/Device.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/NetworkMonitor.h"
 #include "platform/ui/AlertView.h"

@@ -3,6 +3,7 @@
 // page or from the display page's own origin, and send POST bodies as JSON.
 
 #include "platform/device/DisplayRoutes.h"
+#include "platform/foundation/Json.h"
 #include "tests/device_server/DeviceServerTestSupport.h"
 
 #include <sys/socket.h>

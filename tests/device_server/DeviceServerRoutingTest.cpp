@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "tests/device_server/DeviceServerTestSupport.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "tests/download/EngineFixture.h"
 
 using platform::Value;

@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "platform/media/MoviePlayerViewController.h"
 
 #include "download/VideoPlayerViewController.h"

@@ -1,4 +1,5 @@
 #include "download/NetStatusNotifier.h"
+#include "platform/foundation/Json.h"
 
 #include "netutil/Reachability.h"
 #include "platform/net/NetworkMonitor.h"

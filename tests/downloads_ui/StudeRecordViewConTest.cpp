@@ -1,4 +1,5 @@
 #include "download/StudeRecordViewCon.h"
+#include "platform/foundation/Json.h"
 
 #include "download/DownCell.h"
 #include "download/VideoPlayerViewController.h"

@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/PropertyListReader.h"
 #include "platform/foundation/PropertyListWriter.h"

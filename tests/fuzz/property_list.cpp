@@ -1,6 +1,7 @@
 // Property lists as the stores read them from disk: the strict reader of the plain
 // XML this app writes, and libplist for every other form (binary ones included).
 
+#include "platform/foundation/Json.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/PropertyListReader.h"
 #include "tests/fuzz/support/FuzzBytes.h"

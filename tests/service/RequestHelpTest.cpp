@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "service/RequestHelp.h"
 #include "service/ServiceReply.h"
 

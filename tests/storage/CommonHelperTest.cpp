@@ -1,4 +1,5 @@
 #include "StorageFixture.h"
+#include "platform/foundation/Json.h"
 
 #include "download/FileModel.h"
 #include "platform/foundation/DateFormatter.h"

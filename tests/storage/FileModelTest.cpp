@@ -1,4 +1,5 @@
 #include "download/FileModel.h"
+#include "platform/foundation/Json.h"
 #include "platform/foundation/PropertyList.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "StorageFixture.h"
+#include "platform/foundation/Json.h"
 
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/PropertyList.h"

@@ -1,5 +1,6 @@
 #include "tests/support/BrowseFixture.h"
 
+#include "platform/foundation/Json.h"
 #include "platform/ui/Screen.h"
 #include "service/ServiceEndpoint.h"
 

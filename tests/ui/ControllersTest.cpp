@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "platform/image/Image.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/NavigationController.h"

@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/TextView.h"
 #include "tests/ui/UiTest.h"

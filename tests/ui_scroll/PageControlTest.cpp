@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "platform/ui/PageControl.h"
 
 #include "tests/ui_scroll/UiScrollTestSupport.h"

@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/ScrollView.h"
 

@@ -1,3 +1,4 @@
+#include "platform/foundation/Json.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/TableView.h"
 

@@ -1,6 +1,7 @@
 // A list under a finger: the device's touch stream, step by step on the manual clock.
 
 #include "platform/device/Device.h"
+#include "platform/foundation/Json.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TableView.h"
 

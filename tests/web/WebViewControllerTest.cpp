@@ -1,6 +1,7 @@
 // The page screen in a navigation stack on the manual clock, loading from a loopback
 // server, seen and driven through the device operations.
 
+#include "platform/foundation/Json.h"
 #include "screens/WebViewController.h"
 
 #include "platform/device/Device.h"

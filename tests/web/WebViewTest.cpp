@@ -1,6 +1,7 @@
 // The web view against a loopback server: what it asks its delegate, what it loads,
 // and what it keeps of the page.
 
+#include "platform/foundation/Json.h"
 #include "platform/web/WebView.h"
 
 #include "tests/net/NetTestSupport.h"

@@ -1,4 +1,5 @@
 #include "components/PageLoader.h"
+#include "platform/foundation/Json.h"
 
 #include "components/LoadMoreFooter.h"
 #include "service/RequestHelp.h"

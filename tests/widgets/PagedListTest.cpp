@@ -1,4 +1,5 @@
 #include "components/PagedList.h"
+#include "platform/foundation/Json.h"
 
 #include <gtest/gtest.h>
 
