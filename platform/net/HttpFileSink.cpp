@@ -179,9 +179,9 @@ void HttpFileSink::writerLoop() {
         bool failed = false;
         int error = 0;
         bool noSpace = false;
-        {
-            std::lock_guard writing(writing_);
-            for (const auto& chunk : batch) {
+        for (const auto& chunk : batch) {
+            {
+                std::lock_guard writing(writing_);
                 if (!writer_.isOpen()) {
                     break;  // cancelled meanwhile
                 }
@@ -192,12 +192,21 @@ void HttpFileSink::writerLoop() {
                     break;
                 }
             }
+            // Counted off chunk by chunk, so a paused transfer goes on while the rest of the
+            // batch is still being written rather than after it.
+            bool wake = false;
+            {
+                std::lock_guard lock(mutex_);
+                pendingBytes_ -= std::min(pendingBytes_, chunk.size());
+                wake = pauseAsked_ && pendingBytes_ < kMaxPendingBytes / 2;
+                pauseAsked_ = pauseAsked_ && !wake;
+            }
+            if (wake) {
+                wakeTransfer();
+            }
         }
         {
             std::lock_guard lock(mutex_);
-            for (const auto& chunk : batch) {
-                pendingBytes_ -= std::min(pendingBytes_, chunk.size());
-            }
             if (failed) {
                 // What the disk took stays; nothing after the failure is written.
                 failed_ = true;
