@@ -301,9 +301,8 @@ TEST_F(DownloadsEndToEnd, MovingOntoTheCellularNetworkStopsARunningDownload) {
     // thread takes it up after the stopped one's cancel, so once the service has it the
     // stopped transfer is closed, and nothing started the video again before it.
     const std::string marker = "/marker-after-the-stop";
-    ASSERT_EQ(app.post("/api/link", {{"url", "http://127.0.0.1:" + std::to_string(app.servicePort()) + marker}})
-                  .status,
-              200);
+    const std::string page = "http://127.0.0.1:" + std::to_string(app.servicePort()) + marker;
+    ASSERT_EQ(app.post("/api/link", {{"url", page}}).status, 200);
     ASSERT_TRUE(waitFor([&] { return !requestsUnder(app, marker).empty(); }, 10));
     EXPECT_EQ(requestsUnder(app, "/videos/synthetic/").size(), 1U) << "the video was asked for again";
     EXPECT_EQ(sizeOf(partial), kept) << "the download went on over the cellular network";
