@@ -228,7 +228,9 @@ TEST_F(LoginTest, OnlyAMessageThatIsTextIsShownAndOneNestedTooDeepIsNoReply) {
     typeInto("密码", "qelvo123");
     submit();
     ASSERT_TRUE(pump([&] { return toastShown(""); }));
-    for (const auto& toast : screen()["toasts"]) {
+    // Held here: a loop over a member of the temporary screen would outlive it.
+    const platform::Value shownNow = screen();
+    for (const auto& toast : shownNow["toasts"]) {
         EXPECT_EQ(toast.get<std::string>().find("code"), std::string::npos) << toast;
     }
     // A reply nested far too deep to be data is no reply: the app neither shows it nor
