@@ -143,8 +143,22 @@ void LoginViewCon::loginReplied(const std::string& body) {
     session.setUserName(_nameText->text());
     SessionStore::save();
     platform::NotificationCenter::defaultCenter().post(kUserLoginSucNotification);
-    auto self = platform::sharedSelf(this);
-    platform::RunLoop::main().schedule(kCloseDelay, [self] { self->back(nullptr); });
+    // Half a second later the screen closes itself, unless the person has closed it
+    // meanwhile (or an earlier login already did): then popping would take the screen
+    // below with it.
+    std::weak_ptr<LoginViewCon> weak = platform::sharedSelf(this);
+    platform::RunLoop::main().schedule(kCloseDelay, [weak] {
+        if (auto self = weak.lock()) {
+            self->closeIfShown();
+        }
+    });
+}
+
+void LoginViewCon::closeIfShown() {
+    auto* nav = navigationController();
+    if (nav && nav->topViewController().get() == this) {
+        nav->popViewControllerAnimated(true);
+    }
 }
 
 void LoginViewCon::loginFailed() {

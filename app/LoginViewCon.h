@@ -13,7 +13,7 @@ class RequestHelp;
 
 // The login screen: two fields and a button. A successful "mode=8" fills the
 // session, stores it, announces "UserLoginSuc" and closes the screen half a
-// second later; a refusal or a failure shows a toast and keeps the old session.
+// second later if it is still shown; a refusal or a failure shows a toast and keeps the old session.
 class LoginViewCon : public BaseViewCon, public platform::TextFieldDelegate {
 public:
     static constexpr const char* kUserLoginSucNotification = "UserLoginSuc";
@@ -37,6 +37,8 @@ private:
     void buildInterface();
     void loginReplied(const std::string& body);
     void loginFailed();
+    // Pops this screen when it is the top of its stack, and nothing otherwise.
+    void closeIfShown();
 
     std::shared_ptr<platform::TextField> _nameText;
     std::shared_ptr<platform::TextField> _pwdText;

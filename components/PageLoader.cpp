@@ -77,8 +77,8 @@ void PageLoader::ended(int page, bool succeeded) {
     firstPageWaiting_ = false;
     if (!handlers_.stillWanted || handlers_.stillWanted()) {
         loadFirstPage();
-    } else {
-        handlers_.failed(1);
+    } else if (handlers_.dropped) {
+        handlers_.dropped(1);
     }
 }
 

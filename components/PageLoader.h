@@ -27,10 +27,13 @@ public:
         std::function<void(int page)> sending;
         // Every answer the service gave; the screen shows it with `showReply`.
         std::function<void(int page, const std::string& body)> replied;
-        // A page that could not be fetched, or a waiting page 1 that will not be sent.
+        // A page that could not be fetched.
         std::function<void(int page)> failed;
         // Whether a page 1 that waited for the transport is still wanted (default: yes).
         std::function<bool()> stillWanted;
+        // A waiting page 1 that is no longer wanted and will not be sent: nothing failed
+        // (optional).
+        std::function<void(int page)> dropped;
     };
 
     PageLoader();

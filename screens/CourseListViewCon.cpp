@@ -49,6 +49,7 @@ void CourseListViewCon::viewDidLoad() {
     // A popped screen asks for nothing more: the request would keep it alive for an
     // answer nobody sees.
     handlers.stillWanted = [this] { return parentViewController() != nullptr; };
+    handlers.dropped = [this](int page) { pageEnded(page); };
     _pages.attach(self, _listTableView, std::move(handlers));
     refreshData(nullptr);
 }

@@ -87,6 +87,8 @@ void MainPageCell::setCellDatta(const platform::Value& section,
     }
     const double width = std::max(kTileStep * static_cast<double>(count) + kTileLeft, kMinContentWidth);
     _contentScroll->setContentSize(platform::Size{width, kTileSize});
+    // A reused cell would keep the row where the previous section was scrolled to.
+    _contentScroll->setContentOffset(platform::Point{0, 0});
 }
 
 void MainPageCell::contentClicked(platform::Control& sender) {

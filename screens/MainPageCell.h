@@ -40,7 +40,7 @@ public:
     std::string className() const override { return "MainPageCell"; }
 
     // Fills the row from its section dictionary; the tiles of the section the cell
-    // showed before go.
+    // showed before go, and the row starts again at its first tile.
     void setCellDatta(const platform::Value& section, const std::shared_ptr<contentClickedDelegate>& delegate,
                       const platform::IndexPath& indexPath);
     // The tapped tile: tells the delegate which course it shows.

@@ -45,6 +45,11 @@ std::uint64_t DisplayWatcher::snapshotsTaken() const {
     return snapshots_;
 }
 
+int DisplayWatcher::waitingListeners() const {
+    std::lock_guard lock(mutex_);
+    return waiting_;
+}
+
 bool DisplayWatcher::hasListeners(std::chrono::steady_clock::time_point now) const {
     return waiting_ > 0 || now - lastListened_ < kListenerGrace;
 }

@@ -42,6 +42,8 @@ public:
     bool isStopped() const;
     // How many snapshots were taken (for tests of the idle behaviour).
     std::uint64_t snapshotsTaken() const;
+    // How many callers wait in waitNewer now, so a test can act once one surely waits.
+    int waitingListeners() const;
 
 private:
     void watch();

@@ -89,6 +89,8 @@ public:
 
     std::size_t activeTransferCount() const { return registry_->size(); }
 
+    NetworkProgress networkProgress() const { return {added_.load(), ended_.load()}; }
+
 private:
     struct Command {
         enum Kind { Add, Cancel } kind;
@@ -145,6 +147,7 @@ private:
             return;
         }
         running_.emplace(transfer.id(), command.transfer);
+        added_.fetch_add(1);
     }
 
     void collectFinished() {
@@ -166,12 +169,15 @@ private:
             owned->complete(result);
             curl_multi_remove_handle(multi_, easy);
             owned->closeEasy();
+            ended_.fetch_add(1);
         }
     }
 
     std::shared_ptr<HttpTransferRegistry> registry_;
     const bool bypassProxyForLoopback_;
     std::atomic<HttpTaskId> nextId_{0};
+    std::atomic<std::uint64_t> added_{0};
+    std::atomic<std::uint64_t> ended_{0};
     CURLM* multi_ = nullptr;
     std::thread thread_;
 
@@ -204,6 +210,10 @@ void HttpSession::cancel(HttpTaskId id) {
 
 std::size_t HttpSession::activeTransferCount() const {
     return impl_->activeTransferCount();
+}
+
+HttpSession::NetworkProgress HttpSession::networkProgress() const {
+    return impl_->networkProgress();
 }
 
 }  // namespace platform

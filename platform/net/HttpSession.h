@@ -43,6 +43,16 @@ public:
     void cancel(HttpTaskId id);
     std::size_t activeTransferCount() const;
 
+    // Any thread: how many transfers the network thread has handed to libcurl, and how
+    // many of them libcurl has ended (a body kept in memory then has every event queued
+    // for delivery), since the session began. Lets a test wait until the network thread
+    // has reached such a point instead of sleeping towards it.
+    struct NetworkProgress {
+        std::uint64_t added = 0;
+        std::uint64_t ended = 0;
+    };
+    NetworkProgress networkProgress() const;
+
 private:
     class Impl;
     std::unique_ptr<Impl> impl_;

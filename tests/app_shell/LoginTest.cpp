@@ -133,6 +133,44 @@ TEST_F(LoginTest, SuccessStoresTheSessionAnnouncesItAndClosesHalfASecondLater) {
     EXPECT_TRUE(logged("postStr is: mode=8&userName=demo&password=******"));
 }
 
+// Opened over a course page, the login screen closes only itself: not when the person
+// has gone back during the half second, and once for two logins.
+TEST_F(LoginTest, TheDelayedCloseTakesOnlyTheLoginScreenAndOnlyWhileItIsShown) {
+    service.reply("8", platform::Value{{"result", "0"}, {"userId", "10001"}});
+    launch();
+    int logins = 0;
+    auto observation = platform::NotificationCenter::defaultCenter().addObserver(
+        "UserLoginSuc", [&](const platform::Notification&) { ++logins; });
+    auto* stack =
+        dynamic_cast<platform::NavigationController*>(appDelegate->_tabCon()->viewControllers()[0].get());
+    ASSERT_TRUE(stack);
+    stack->pushViewController(std::make_shared<platform::ViewController>("CoursePage"), false);
+    const std::vector<std::string> below = screens();
+    ASSERT_EQ(below.size(), 2U);
+    auto logIn = [&] {
+        const int before = logins;
+        submit();
+        ASSERT_TRUE(pump([&] { return logins == before + 1; }));
+        advance(ProgressHUD::kAnimationDuration);
+    };
+
+    stack->pushViewController(std::make_shared<LoginViewCon>(), false);
+    typeInto("用户名", "demo");
+    typeInto("密码", "qelvo123");
+    ASSERT_NO_FATAL_FAILURE(logIn());
+    ASSERT_EQ(device.back(platform::Value::object()).status, 200);
+    advance(LoginViewCon::kCloseDelay + platform::ViewController::kTransitionDuration);
+    EXPECT_EQ(screens(), below) << "the person stays on the course page";
+
+    stack->pushViewController(std::make_shared<LoginViewCon>(), false);
+    typeInto("用户名", "demo");
+    typeInto("密码", "qelvo123");
+    ASSERT_NO_FATAL_FAILURE(logIn());
+    ASSERT_NO_FATAL_FAILURE(logIn());
+    advance(LoginViewCon::kCloseDelay + platform::ViewController::kTransitionDuration);
+    EXPECT_EQ(screens(), below) << "two logins close the login screen once";
+}
+
 TEST_F(LoginTest, ARefusalShowsTheServiceMessageAndKeepsThePreviousSession) {
     auto& defaults = platform::UserDefaults::standard();
     defaults.setObject("student", "userName");
@@ -191,7 +229,9 @@ TEST_F(LoginTest, OnlyAMessageThatIsTextIsShownAndOneNestedTooDeepIsNoReply) {
     typeInto("密码", "qelvo123");
     submit();
     ASSERT_TRUE(pump([&] { return toastShown(""); }));
-    for (const auto& toast : screen()["toasts"]) {
+    // Held here: a loop over a member of the temporary screen would outlive it.
+    const platform::Value shownNow = screen();
+    for (const auto& toast : shownNow["toasts"]) {
         EXPECT_EQ(toast.get<std::string>().find("code"), std::string::npos) << toast;
     }
     // A reply nested far too deep to be data is no reply: the app neither shows it nor

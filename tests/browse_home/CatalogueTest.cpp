@@ -294,6 +294,27 @@ TEST_F(CourseListTest, ARefreshDuringLoadMoreDoesNotLeaveTheHeaderLoading) {
     EXPECT_EQ(list->dataList().size(), 10U) << "page 1 replaces what page 2 added";
 }
 
+TEST_F(CourseListTest, AListClosedWhileItsFirstPageWaitsSendsItNotAndReportsNoError) {
+    service.reply("mode=5&id=3&nowPage=1", pagedReply(1, true, 0, 10, "课程"));
+    service.reply("mode=5&id=3&nowPage=2", pagedReply(2, true, 10, 10, "课程"));
+    openCategory("3");
+    advance(2.0);
+    ASSERT_TRUE(pump([&] { return list->dataList().size() == 10 && !list->reloading(); }));
+    service.hold("mode=5&id=3&nowPage=2");
+    footerOf(*list->listTableView())->button()->sendActionsForControlEvents(platform::TouchUpInside);
+    ASSERT_TRUE(waitForRequests("mode=5&id=3&nowPage=2", 1));
+    list->refreshData(nullptr);
+    advance(2.0);
+
+    nav->popViewControllerAnimated(false);
+    service.release();
+    // Page 2's answer is handled first; the waiting page 1 is decided right after it.
+    ASSERT_TRUE(pump([&] { return list->dataList().size() == 20; }));
+    EXPECT_EQ(service.count("mode=5&id=3&nowPage=1"), 1U);
+    EXPECT_FALSE(list->reloading());
+    EXPECT_FALSE(logged("加载出错")) << "nothing failed";
+}
+
 TEST_F(CourseListTest, AFailedLoadMoreAsksForTheSamePageAgain) {
     service.reply("mode=5&id=3&nowPage=1", pagedReply(1, true, 0, 10, "课程"));
     service.reply("mode=5&id=3&nowPage=2", pagedReply(2, false, 10, 2, "课程"));

@@ -296,6 +296,17 @@ TEST_F(HomePageTest, AReusedCellDropsTheTilesItShowedBefore) {
     EXPECT_EQ(tiles[1]->text(), "课程2-1");
 }
 
+TEST_F(HomePageTest, AReusedCellShowsItsNewSectionFromTheFirstTile) {
+    CacheFreshness::markRefreshed(MainViewCon::kRefreshTimeKey);
+    openHome();
+    auto cell = MainPageCell::create();
+    cell->setCellDatta(section("1", "八门", 8), home, platform::IndexPath{0, 0});
+    cell->contentScroll()->setContentOffset(platform::Point{400, 0});
+    ASSERT_EQ(cell->contentScroll()->contentOffset().x, 400);
+    cell->setCellDatta(section("2", "另外八门", 8), home, platform::IndexPath{0, 6});
+    EXPECT_EQ(cell->contentScroll()->contentOffset().x, 0) << "not where the previous section was left";
+}
+
 TEST_F(HomePageTest, SectionsOfAThousandCoursesOrMoreOpenTheTappedCourse) {
     CacheFreshness::markRefreshed(MainViewCon::kRefreshTimeKey);
     openHome();

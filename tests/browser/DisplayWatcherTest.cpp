@@ -80,7 +80,11 @@ TEST_F(DisplayWatcherTest, StopReleasesAWaitingListenerAndLaterWaitsReturnAtOnce
         EXPECT_FALSE(watcher.waitNewer(1, 60s));
         released = true;
     });
-    std::this_thread::sleep_for(50ms);
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (watcher.waitingListeners() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(watcher.waitingListeners(), 1) << "the listener waits";
     watcher.stop();
     listener.join();
     EXPECT_TRUE(released);

@@ -36,7 +36,7 @@ test('dragging the catalogue and tapping "加载更多" reaches its last page, i
       await s.waitInPage((title) => JSON.stringify(window.qelvo.tree).includes(title), categories[rowsBefore], { timeout: 15000 });
     }
     await s.dragPoints([160, 440], [160, 240]);
-    await s.page.waitForTimeout(150);
+    await s.untilDrawn();
     note(await s.textsOnScreen());
   }
   await s.screenshot('last-page');
@@ -45,7 +45,7 @@ test('dragging the catalogue and tapping "加载更多" reaches its last page, i
 
   // The last page has no footer any more, however far the list is dragged.
   await s.dragPoints([160, 440], [160, 240]);
-  await s.page.waitForTimeout(300);
+  await s.untilDrawn();
   assert.equal(await s.shows('加载更多'), false);
   assert.deepEqual(s.errors, []);
 });

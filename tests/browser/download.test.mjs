@@ -32,6 +32,12 @@ function syntheticByte(i) {
   return Number(x & 0xFFn);
 }
 
+// The requests the demo service has had for the slow file, oldest first.
+async function slowRequests() {
+  const log = await (await fetch(`http://127.0.0.1:${s.service.port}/control/requests?from=0`)).json();
+  return log.requests.filter((r) => r.path === `/videos/synthetic/${slowBytes}.mp4`);
+}
+
 async function rowProgress() {
   return (await s.textsOnScreen()).find((t) => /\(\d+%\)$/.test(t)) || null;
 }
@@ -98,14 +104,22 @@ test('a course video is downloaded, a slow one paused and resumed, and the finis
   await s.clickShown('暂停');
   await s.waitForText('下载');
   const paused = await rowProgress();
-  await s.page.waitForTimeout(1500);
-  assert.equal(await rowProgress(), paused, 'nothing is received while paused');
   assert.notEqual(paused, null);
-  console.log(`paused at ${paused} (running was ${running})`);
+  // Paused, the partial file is closed as it stands; the download asked once so far.
+  const partial = findFile(s.home, slowID);
+  assert.ok(partial, 'the partial file is kept under its identifier');
+  const kept = statSync(partial).size;
+  assert.equal((await slowRequests()).length, 1);
+  console.log(`paused at ${paused} (running was ${running}), ${kept} bytes on disk`);
   await s.screenshot('paused');
 
   await s.clickShown('下载');
   await s.waitForText('暂停');
+  // The resume is the next request for the file, and it asks for the rest of the file as the
+  // pause left it: nothing was received or written while paused.
+  const asked = await s.until(async () => { const r = await slowRequests(); return r.length > 1 && r; }, 'the resumed request');
+  assert.equal(asked.length, 2);
+  assert.equal(asked[1].headers.Range, `bytes=${kept}-`, 'the resume starts where the pause left the file');
   await s.until(async () => (await rowProgress()) !== paused, 'the download going on after the resume');
   await s.screenshot('resumed');
 

@@ -245,6 +245,15 @@ export class Session {
     }), 'the lists standing still');
   }
 
+  // Waits until the page has drawn what the app shows now: the drawn tree is the app's
+  // own tree of this moment (the page draws a revision some milliseconds after the app).
+  async untilDrawn() {
+    await this.waitInPage(async () => {
+      const now = await (await fetch('/api/tree')).json();
+      return JSON.stringify(now) === JSON.stringify(window.qelvo.tree);
+    }, null, { timeout: 15000 });
+  }
+
   // Where a drawn element shows on the phone, in points, or null when it lies outside
   // the screen or under the tab bar (a list's rows are clipped, not hidden).
   async placeOnPhone(locator, bottom = 519) {

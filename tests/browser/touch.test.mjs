@@ -201,7 +201,7 @@ test('the advertisement strip dragged halfway and let go settles on a page', asy
   const before = await appScroll(STRIP);
   assert.equal(before.offset[0] % 320, 0);
   await s.pressAndMove([250, 140], [90, 140], { steps: 16, pause: 30 });
-  await s.page.waitForTimeout(100);
+  await s.untilDrawn();
   const partway = await drawnScroll(STRIP);
   assert.ok(partway.offset[0] > before.offset[0] + 100 && partway.offset[0] < before.offset[0] + 220,
     `the strip stood between two pictures while held: ${partway.offset[0]}`);

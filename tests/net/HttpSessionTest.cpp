@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -22,6 +23,19 @@ using platform::HttpRequest;
 using platform::HttpSession;
 using qelvo::testing::LoopbackServer;
 using qelvo::testing::RecordingTaskDelegate;
+
+// Waits up to 20 seconds for the network thread to reach a point, without running the
+// main loop (which would deliver the events a test holds back).
+bool reachedWithoutTheLoop(const std::function<bool()>& reached) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!reached()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+    return true;
+}
 
 class HttpSessionTest : public qelvo::testing::MainLoopTest {
 protected:
@@ -304,14 +318,15 @@ TEST_F(HttpSessionTest, CancelAfterTheReplyWasQueuedDeliversNothing) {
     server.start();
 
     platform::HttpTaskId id = 0;
+    const auto ended = HttpSession::shared().networkProgress().ended;
     auto delegate = start(get(server.url("/quick")), &id);
-    // Without running the main loop, let the network thread finish and queue every event.
-    while (answered.load() == 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The main loop does not run, so the window stays open: the network thread finishes
+    // the transfer and queues every event, and nothing is delivered yet.
+    ASSERT_TRUE(reachedWithoutTheLoop([&] { return HttpSession::shared().networkProgress().ended > ended; }));
+    ASSERT_EQ(answered.load(), 1);
     HttpSession::shared().cancel(id);
-    mainLoop().runUntil([] { return false; }, 0.2);
+    // Every event was queued before the cancel: running what is queued delivers them, or nothing.
+    mainLoop().runPending();
     EXPECT_TRUE(delegate->events.empty());
     EXPECT_EQ(delegate.use_count(), 1) << "only the test still holds the delegate";
 }
@@ -400,7 +415,8 @@ TEST_F(HttpSessionTest, SessionShutsDownWithTransfersInFlight) {
         HttpSession session;
         session.start(get(silent.url("/never")), delegate);
         session.start(get(silent.url("/never-either")), delegate);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        // Both are in libcurl's hands when the session goes.
+        ASSERT_TRUE(reachedWithoutTheLoop([&] { return session.networkProgress().added == 2; }));
     }
     mainLoop().runPending();
     EXPECT_TRUE(delegate->events.empty());

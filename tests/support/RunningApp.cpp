@@ -155,15 +155,39 @@ std::optional<nlohmann::json> RunningApp::waitForScreen(
 }
 
 bool RunningApp::waitForLogLine(const std::string& fragment, double seconds) {
+    return waitForLogLines(fragment, 1, seconds);
+}
+
+std::size_t RunningApp::logLinesWith(const std::string& fragment) {
+    std::size_t found = 0;
+    const nlohmann::json log = get("/api/log?from=0").body;
+    if (log.is_object() && log.contains("lines")) {
+        for (const auto& line : log["lines"]) {
+            if (line.is_string() && line.get<std::string>().find(fragment) != std::string::npos) {
+                ++found;
+            }
+        }
+    }
+    return found;
+}
+
+bool RunningApp::waitForLogLines(const std::string& fragment, std::size_t count, double seconds) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < deadline) {
-        const nlohmann::json log = get("/api/log?from=0").body;
-        if (log.is_object() && log.contains("lines")) {
-            for (const auto& line : log["lines"]) {
-                if (line.is_string() && line.get<std::string>().find(fragment) != std::string::npos) {
-                    return true;
-                }
-            }
+        if (logLinesWith(fragment) >= count) {
+            return true;
+        }
+        std::this_thread::sleep_for(30ms);
+    }
+    return false;
+}
+
+bool RunningApp::waitUntilStill(double seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const DeviceAnswer tree = get("/api/tree");
+        if (tree.status == 200 && tree.body.dump().find("\"moving\":true") == std::string::npos) {
+            return true;
         }
         std::this_thread::sleep_for(30ms);
     }

@@ -61,6 +61,13 @@ public:
                                                 double seconds = 10);
     // Polls the app's log until a line contains `fragment` or `seconds` pass.
     bool waitForLogLine(const std::string& fragment, double seconds = 10);
+    // How many lines of the app's log so far contain `fragment`.
+    std::size_t logLinesWith(const std::string& fragment);
+    // Polls until `count` lines contain `fragment` or `seconds` pass.
+    bool waitForLogLines(const std::string& fragment, std::size_t count, double seconds = 10);
+    // Polls the view tree until no scroll view moves any more (none carries the "moving"
+    // mark), as a person waits for a list to stop before reading or tapping it.
+    bool waitUntilStill(double seconds = 10);
     // True when some entry of the screen's views shows exactly `text`.
     static bool showsText(const nlohmann::json& screen, const std::string& text);
     // Requests the demo service has received, oldest first (its control API).

@@ -43,6 +43,7 @@ protected:
         };
         handlers.failed = [raw](int page) { raw->heard.push_back("failed " + std::to_string(page)); };
         handlers.stillWanted = [raw] { return raw->wanted; };
+        handlers.dropped = [raw](int page) { raw->heard.push_back("dropped " + std::to_string(page)); };
         owner->pages.attach(owner, table, std::move(handlers));
         table->setRowHeight(85);
         table->setDataSource(owner);
@@ -133,7 +134,7 @@ TEST_F(PageLoaderTest, ARefreshWhileAPageIsOnItsWayIsSentWhenThatPageEnds) {
     EXPECT_EQ(owner->pages.items().size(), 10U);
 }
 
-TEST_F(PageLoaderTest, AWaitingRefreshNoLongerWantedIsReportedInsteadOfSent) {
+TEST_F(PageLoaderTest, AWaitingRefreshNoLongerWantedIsDroppedNotSentAndNotAFailure) {
     ASSERT_NO_FATAL_FAILURE(holdPageTwoOnItsWay());
     owner->pages.loadFirstPage();
     owner->wanted = false;
@@ -142,7 +143,7 @@ TEST_F(PageLoaderTest, AWaitingRefreshNoLongerWantedIsReportedInsteadOfSent) {
     ASSERT_TRUE(idle());
     pump([] { return false; }, 0.2);
     EXPECT_EQ(service.count(body(1)), 1U);
-    EXPECT_EQ(owner->heard, (std::vector<std::string>{"replied 1", "replied 2", "failed 1"}));
+    EXPECT_EQ(owner->heard, (std::vector<std::string>{"replied 1", "replied 2", "dropped 1"}));
 }
 
 TEST_F(PageLoaderTest, AFailedLoadMoreAsksForTheSamePageAgain) {
