@@ -195,13 +195,13 @@ protected:
         if (!record) {
             return "absent";
         }
-        if (record->error()) {
-            return "failed";
+        switch (record->state()) {
+            case FileModel::State::Failed: return "failed";
+            case FileModel::State::Downloading: return "downloading";
+            case FileModel::State::Waiting: return "waiting";
+            case FileModel::State::Stopped: break;
         }
-        if (record->isDownloading()) {
-            return "downloading";
-        }
-        return record->willDownloading() ? "waiting" : "stopped";
+        return "stopped";
     }
 
     std::string lastToast() const {

@@ -186,7 +186,7 @@ TEST_F(SchedulingTest, StopAllWithNoRequestsRunsNoPass) {
 
     EXPECT_TRUE(engine->downinglist().empty());
     EXPECT_TRUE(made.empty());
-    EXPECT_TRUE(record->willDownloading());
+    EXPECT_EQ(record->state(), FileModel::State::Waiting);
 }
 
 TEST_F(SchedulingTest, MaxRequestCountBelowOneCountsAsOne) {

@@ -29,8 +29,8 @@ protected:
     void downloadTwo() {
         add("v1", "第一课");
         add("v2", "第二课");
-        ASSERT_TRUE(recordFor("v1")->isDownloading());
-        ASSERT_TRUE(recordFor("v2")->willDownloading());
+        ASSERT_EQ(recordFor("v1")->state(), FileModel::State::Downloading);
+        ASSERT_EQ(recordFor("v2")->state(), FileModel::State::Waiting);
     }
 
     void expectAllStopped() {
@@ -71,7 +71,7 @@ TEST_F(NetStatusNotifierTest, OnCellularWithPermissionTheUserIsAskedAndStopDownl
     EXPECT_EQ(alert->message(), "正在使用3G网络,是否继续当前下载任务!");
     EXPECT_EQ(alert->buttonTitles(), (std::vector<std::string>{"停止下载", "继续下载"}));
     EXPECT_EQ(alert->cancelButtonIndex(), 0);
-    EXPECT_TRUE(recordFor("v1")->isDownloading()) << "nothing stops before the answer";
+    EXPECT_EQ(recordFor("v1")->state(), FileModel::State::Downloading) << "nothing stops before the answer";
     EXPECT_EQ(countLogLines("禁止3G 下载"), 0u);
 
     ASSERT_EQ(device.alert(platform::Value{{"button", 0}}).status, 200);
@@ -85,9 +85,9 @@ TEST_F(NetStatusNotifierTest, ContinueDownloadingLeavesTheDownloadsRunning) {
     ASSERT_TRUE(platform::AlertView::frontAlert());
     ASSERT_EQ(device.alert(platform::Value{{"button", 1}}).status, 200);
     EXPECT_EQ(platform::AlertView::frontAlert(), nullptr);
-    EXPECT_TRUE(recordFor("v1")->isDownloading());
+    EXPECT_EQ(recordFor("v1")->state(), FileModel::State::Downloading);
     EXPECT_TRUE(requestFor("v1")->isExecuting());
-    EXPECT_TRUE(recordFor("v2")->willDownloading());
+    EXPECT_EQ(recordFor("v2")->state(), FileModel::State::Waiting);
 }
 
 TEST_F(NetStatusNotifierTest, WithPermissionAndNothingRunningNoQuestionIsAsked) {

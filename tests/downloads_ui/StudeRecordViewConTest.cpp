@@ -116,14 +116,14 @@ TEST_F(StudeRecordViewConTest, PausingTheRunningRowStartsTheWaitingOne) {
     ASSERT_EQ(tapText("暂停").status, 200);
     EXPECT_FALSE(recordFor("v1")->isDownloading());
     EXPECT_FALSE(requestFor("v1")->isExecuting());
-    EXPECT_TRUE(recordFor("v2")->isDownloading());
+    EXPECT_EQ(recordFor("v2")->state(), FileModel::State::Downloading);
     EXPECT_TRUE(requestFor("v2")->isExecuting());
     EXPECT_EQ(unfinishedRow(0)->operateButton->currentTitle(), "下载");
     EXPECT_EQ(unfinishedRow(1)->operateButton->currentTitle(), "暂停");
 
     // "下载" resumes the stopped one; it takes the only slot and the other waits.
     ASSERT_EQ(tapText("下载").status, 200);
-    EXPECT_TRUE(recordFor("v1")->isDownloading());
+    EXPECT_EQ(recordFor("v1")->state(), FileModel::State::Downloading);
     EXPECT_EQ(unfinishedRow(0)->operateButton->currentTitle(), "暂停");
     EXPECT_EQ(unfinishedRow(1)->operateButton->currentTitle(), "等待");
 }
@@ -134,9 +134,9 @@ TEST_F(StudeRecordViewConTest, TappingAWaitingRowPromotesItAndTheRunningOneWaits
     add("v3", "第三课");
     showScreen();
     ASSERT_EQ(tapText("等待", 1).status, 200);
-    EXPECT_TRUE(recordFor("v3")->isDownloading());
+    EXPECT_EQ(recordFor("v3")->state(), FileModel::State::Downloading);
     EXPECT_TRUE(requestFor("v3")->isExecuting());
-    EXPECT_TRUE(recordFor("v1")->willDownloading());
+    EXPECT_EQ(recordFor("v1")->state(), FileModel::State::Waiting);
     EXPECT_EQ(unfinishedRow(0)->operateButton->currentTitle(), "等待");
     EXPECT_EQ(unfinishedRow(1)->operateButton->currentTitle(), "等待");
     EXPECT_EQ(unfinishedRow(2)->operateButton->currentTitle(), "暂停");
