@@ -366,7 +366,8 @@ void HTTPRequest::handleResponse(const platform::HttpResponse& response) {
                                               sentRange_);
     if (plan_.kind == DownloadResponsePlan::Kind::Redirect) {
         redirectPending_ = true;
-        redirectURL_ = resolveLocation(currentURL_, *location);
+        // A redirect plan always has a Location; the check keeps that visible here.
+        redirectURL_ = location != nullptr ? resolveLocation(currentURL_, *location) : currentURL_;
         bodyTarget_ = BodyTarget::Discard;
         if (!placeBody({})) {
             return;
