@@ -6,6 +6,7 @@
 // server that reads no tree (GET /api/log), so the ratios show what the tree adds.
 // The display draws at 60 frames a second: a whole tree must fit well within 16.7 ms.
 
+#include "bench/support/ChildProcess.h"
 #include "bench/support/DemoServiceProcess.h"
 
 #include <httplib.h>
@@ -39,33 +40,8 @@ constexpr int kCalls = 200;
 constexpr int kMoves = 60;
 const char* kJson = "application/json";
 
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-pid_t spawnQuiet(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
+using bench::freePort;
+using bench::spawnQuiet;
 
 double ms(Clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();

@@ -4,6 +4,8 @@
 // until its endpoint answers "mode=1", then its peak memory) as the reference, in
 // the same run and on the same machine.
 
+#include "bench/support/ChildProcess.h"
+
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
@@ -25,40 +27,14 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
 
 namespace {
 
 constexpr int kRuns = 9;
 using Clock = std::chrono::steady_clock;
 
-int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-pid_t spawn(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
+using bench::freePort;
+using bench::spawnQuiet;
 
 void stop(pid_t pid) {
     ::kill(pid, SIGTERM);
@@ -101,7 +77,7 @@ struct Sample {
 Sample measureService(int port) {
     auto spawned = Clock::now();
     pid_t pid =
-        spawn({QELVO_DEMO_SERVICE_BIN, "--port", std::to_string(port), "--data", QELVO_DEMO_DATA_DIR});
+        spawnQuiet({QELVO_DEMO_SERVICE_BIN, "--port", std::to_string(port), "--data", QELVO_DEMO_DATA_DIR});
     httplib::Client client("127.0.0.1", port);
     double ms = timeUntilReady(pid, spawned, [&] {
         auto reply = client.Post("/wcm/qelvo/app/index.aspx", "mode=1", "application/x-www-form-urlencoded");
@@ -117,7 +93,7 @@ Sample measureApp(int servicePort, const std::string& container) {
     int devicePort = freePort();
     auto spawned = Clock::now();
     pid_t pid =
-        spawn({QELVO_APP_BIN, "--container", container, "--service-host",
+        spawnQuiet({QELVO_APP_BIN, "--container", container, "--service-host",
                "127.0.0.1:" + std::to_string(servicePort), "--device-port", std::to_string(devicePort)});
     httplib::Client client("127.0.0.1", devicePort);
     double ms = timeUntilReady(pid, spawned, [&] {
@@ -150,7 +126,7 @@ int main() {
 
     int servicePort = freePort();
     pid_t service =
-        spawn({QELVO_DEMO_SERVICE_BIN, "--port", std::to_string(servicePort), "--data", QELVO_DEMO_DATA_DIR});
+        spawnQuiet({QELVO_DEMO_SERVICE_BIN, "--port", std::to_string(servicePort), "--data", QELVO_DEMO_DATA_DIR});
     httplib::Client probe("127.0.0.1", servicePort);
     if (timeUntilReady(service, Clock::now(),
                        [&] { return static_cast<bool>(probe.Get("/control/usage")); }) < 0) {

@@ -120,6 +120,15 @@ std::optional<std::uint64_t> FileSystem::fileSize(const std::string& path) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+namespace {
+
+std::chrono::system_clock::time_point modificationDateOf(const struct stat& info) {
+    const auto since = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+    return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(since));
+}
+
+}  // namespace
+
 std::optional<std::vector<FileSystem::FileInfo>> FileSystem::listFiles(const std::string& path) {
     std::error_code error;
     std::filesystem::directory_iterator it(path, error);
@@ -132,9 +141,7 @@ std::optional<std::vector<FileSystem::FileInfo>> FileSystem::listFiles(const std
         FileInfo file;
         file.path = filePath;
         file.name = it->path().filename().string();
-        const auto since = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
-        file.modified = std::chrono::system_clock::time_point(
-            std::chrono::duration_cast<std::chrono::system_clock::duration>(since));
+        file.modified = modificationDateOf(info);
         file.size = static_cast<std::uint64_t>(info.st_size);
         file.allocatedSize = static_cast<std::uint64_t>(info.st_blocks) * 512;
         files.push_back(std::move(file));
@@ -145,8 +152,7 @@ std::optional<std::vector<FileSystem::FileInfo>> FileSystem::listFiles(const std
 std::optional<std::chrono::system_clock::time_point> FileSystem::modificationDate(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    const auto since = std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
-    return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(since));
+    return modificationDateOf(info);
 }
 
 std::optional<FileSystem::SpaceInfo> FileSystem::space(const std::string& path) {
