@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
 namespace qelvo::demo {
 
 SyntheticByteSource::SyntheticByteSource(std::uint64_t size, int version, std::string contentType)
@@ -26,10 +28,21 @@ std::uint64_t SyntheticByteSource::size() const {
 }
 
 void SyntheticByteSource::read(std::uint64_t offset, std::size_t length, std::string& out) const {
-    const auto end = offset + length > size_ ? size_ : offset + length;
-    out.reserve(out.size() + static_cast<std::size_t>(end - offset));
-    for (auto i = offset; i < end; ++i)
-        out.push_back(static_cast<char>(byteAt(i, version_)));
+    if (offset >= size_) return;
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
+    const auto first = out.size();
+    out.resize(first + count);
+    // Filled through a pointer, byteAt() inlined: a loop without a capacity check per byte runs
+    // several times faster, so on loopback the service is not what limits a download.
+    auto* bytes = reinterpret_cast<unsigned char*>(out.data() + first);
+    const std::uint64_t origin = offset + static_cast<std::uint64_t>(version_) * 0x9E3779B97F4A7C15ULL;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint64_t x = origin + i;
+        x ^= x >> 33;
+        x *= 0xFF51AFD7ED558CCDULL;
+        x ^= x >> 33;
+        bytes[i] = static_cast<unsigned char>(x & 0xFF);
+    }
 }
 
 std::string SyntheticByteSource::etag() const {

@@ -1,6 +1,7 @@
 #include "platform/foundation/FileWriter.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -18,7 +19,16 @@ bool FileWriter::open(const std::string& path, std::uint64_t keepBytes) {
         return false;
     }
     const auto offset = static_cast<off_t>(keepBytes);
-    if (::ftruncate(fd_, offset) != 0 || ::lseek(fd_, offset, SEEK_SET) != offset) {
+    // Cut only a file that holds more (or less) than stays: on ext4 even an empty cut marks the
+    // file to be flushed to the disk when it is closed, which made the end of every fresh
+    // download wait for the whole file's writeback.
+    struct stat status {};
+    if (::fstat(fd_, &status) != 0) {
+        lastError_ = errno;
+        close();
+        return false;
+    }
+    if ((status.st_size != offset && ::ftruncate(fd_, offset) != 0) || ::lseek(fd_, offset, SEEK_SET) != offset) {
         lastError_ = errno;
         close();
         return false;

@@ -6,8 +6,12 @@
 
 namespace platform {
 
-HttpFileSink::HttpFileSink(std::string path, std::shared_ptr<Clock> clock)
-    : path_(std::move(path)), clock_(std::move(clock)) {}
+HttpFileSink::HttpFileSink(std::string path, std::shared_ptr<Clock> clock,
+                           std::chrono::steady_clock::duration slowWrite)
+    : path_(std::move(path)),
+      clock_(std::move(clock)),
+      slowWrite_(slowWrite),
+      diskIsSlow_(slowWrite <= std::chrono::steady_clock::duration::zero()) {}
 
 HttpFileSink::~HttpFileSink() {
     cancel();
@@ -45,8 +49,6 @@ bool HttpFileSink::place(const Placement& placement) {
                 failed_ = true;
                 writeError_ = writer_.lastError();
                 noSpace_ = writer_.lastErrorWasNoSpace();
-            } else if (!thread_.joinable()) {
-                thread_ = std::thread([this] { writerLoop(); });
             }
         }
     }
@@ -55,12 +57,15 @@ bool HttpFileSink::place(const Placement& placement) {
 }
 
 void HttpFileSink::cancel() {
+    std::thread writerThread;
     {
         std::lock_guard lock(mutex_);
         closed_ = true;
         pending_.clear();
         pendingBytes_ = 0;
         then_ = nullptr;
+        // Taken here: the network thread starts the writer, and starts none once closed.
+        writerThread = std::move(thread_);
     }
     work_.notify_all();
     {
@@ -68,16 +73,17 @@ void HttpFileSink::cancel() {
         std::lock_guard writing(writing_);
         writer_.close();
     }
-    if (thread_.joinable()) {
-        if (thread_.get_id() == std::this_thread::get_id()) {
-            thread_.detach();
+    if (writerThread.joinable()) {
+        if (writerThread.get_id() == std::this_thread::get_id()) {
+            writerThread.detach();
         } else {
-            thread_.join();
+            writerThread.join();
         }
     }
 }
 
 HttpFileSink::Accept HttpFileSink::append(std::string_view bytes) {
+    bool here = false;
     {
         std::lock_guard lock(mutex_);
         lastActivity_ = clock_->now();
@@ -102,11 +108,62 @@ HttpFileSink::Accept HttpFileSink::append(std::string_view bytes) {
         if (bytes.empty()) {
             return Accept::Taken;
         }
+        // Nothing waits for the writer, so writing here keeps the order of the bytes.
+        here = pendingBytes_ == 0 && !diskIsSlow_;
+    }
+    return here ? writeHere(bytes) : handOver(bytes);
+}
+
+HttpFileSink::Accept HttpFileSink::writeHere(std::string_view bytes) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!writeChunk(bytes)) {
+        return Accept::Failed;
+    }
+    if (std::chrono::steady_clock::now() - start > slowWrite_) {
+        std::lock_guard lock(mutex_);
+        diskIsSlow_ = true;
+    }
+    return Accept::Taken;
+}
+
+HttpFileSink::Accept HttpFileSink::handOver(std::string_view bytes) {
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_) {
+            return Accept::Failed;
+        }
         pending_.emplace_back(bytes);
         pendingBytes_ += bytes.size();
+        if (!thread_.joinable()) {
+            thread_ = std::thread([this] { writerLoop(); });
+        }
     }
     work_.notify_one();
     return Accept::Taken;
+}
+
+bool HttpFileSink::writeChunk(std::string_view bytes) {
+    int error = 0;
+    bool noSpace = false;
+    {
+        std::lock_guard writing(writing_);
+        if (!writer_.isOpen()) {
+            return false;  // cancelled meanwhile
+        }
+        if (writer_.write(bytes)) {
+            return true;
+        }
+        error = writer_.lastError();
+        noSpace = writer_.lastErrorWasNoSpace();
+    }
+    // What the disk took stays; nothing after the failure is written.
+    std::lock_guard lock(mutex_);
+    failed_ = true;
+    writeError_ = error;
+    noSpace_ = noSpace;
+    pending_.clear();
+    pendingBytes_ = 0;
+    return false;
 }
 
 bool HttpFileSink::canResume() const {
@@ -121,15 +178,23 @@ void HttpFileSink::finish(std::function<void()> then) {
             return;  // cancelled: nobody waits for the end any more
         }
         if (thread_.joinable()) {
+            // The writer tells the end once it has written what it holds.
             finishing_ = true;
             then_ = std::move(then);
-            then = nullptr;
+            work_.notify_one();
+            return;
         }
     }
+    closeAndTell(std::move(then));
+}
+
+void HttpFileSink::closeAndTell(std::function<void()> then) {
+    {
+        std::lock_guard writing(writing_);
+        writer_.close();
+    }
     if (then) {
-        then();  // nothing was ever written: the end is at once
-    } else {
-        work_.notify_one();
+        then();
     }
 }
 
@@ -161,37 +226,22 @@ void HttpFileSink::writerLoop() {
         }
         if (batch.empty()) {
             // Finishing, and every byte is written.
-            {
-                std::lock_guard writing(writing_);
-                writer_.close();
-            }
             std::function<void()> then;
             {
                 std::lock_guard lock(mutex_);
                 then = std::move(then_);
                 then_ = nullptr;
             }
-            if (then) {
-                then();
-            }
+            closeAndTell(std::move(then));
             return;
         }
-        bool failed = false;
-        int error = 0;
-        bool noSpace = false;
+        bool quick = true;
         for (const auto& chunk : batch) {
-            {
-                std::lock_guard writing(writing_);
-                if (!writer_.isOpen()) {
-                    break;  // cancelled meanwhile
-                }
-                if (!writer_.write(chunk)) {
-                    failed = true;
-                    error = writer_.lastError();
-                    noSpace = writer_.lastErrorWasNoSpace();
-                    break;
-                }
+            const auto start = std::chrono::steady_clock::now();
+            if (!writeChunk(chunk)) {
+                break;
             }
+            quick = std::chrono::steady_clock::now() - start <= slowWrite_;
             // Counted off chunk by chunk, so a paused transfer goes on while the rest of the
             // batch is still being written rather than after it.
             bool wake = false;
@@ -205,20 +255,13 @@ void HttpFileSink::writerLoop() {
                 wakeTransfer();
             }
         }
-        {
-            std::lock_guard lock(mutex_);
-            if (failed) {
-                // What the disk took stays; nothing after the failure is written.
-                failed_ = true;
-                writeError_ = error;
-                noSpace_ = noSpace;
-                pending_.clear();
-                pendingBytes_ = 0;
-            }
-        }
         bool wake = false;
         {
             std::lock_guard lock(mutex_);
+            // Caught up with writes that are quick again: the network thread writes once more.
+            if (pending_.empty() && pendingBytes_ == 0 && quick && slowWrite_ > std::chrono::steady_clock::duration::zero()) {
+                diskIsSlow_ = false;
+            }
             wake = pauseAsked_ && (failed_ || pendingBytes_ < kMaxPendingBytes / 2);
             pauseAsked_ = pauseAsked_ && !wake;
         }

@@ -3,6 +3,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/FileWriter.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -16,11 +17,13 @@
 
 namespace platform {
 
-// Takes the body of one transfer straight into a file: the network thread hands the bytes over
-// and a writer thread of the sink's own writes them, so the body never crosses to the delivery
-// thread and neither thread waits for the disk. While the writer is behind by more than a
-// bounded amount the transfer pauses, so a slow disk slows the download instead of growing
-// memory.
+// Takes the body of one transfer straight into a file, so the body never crosses to the delivery
+// thread. The network thread writes each chunk itself while the disk keeps up: no copy, no
+// hand-over, and a write that blocks slows the transfer as a slow disk should. Once a write
+// takes longer than `slowWrite`, the chunks go to a writer thread of the sink's own instead, so
+// the other transfers of the network thread do not wait for this file's disk; while that writer
+// is behind by more than a bounded amount the transfer pauses, so memory does not grow either.
+// When the writer has caught up and its writes are quick again, the network thread takes over.
 //
 // The delivery thread decides where the body of the response goes (place()); until it has, the
 // transfer holds the body back. A cancel() that returns leaves the file exactly as written so far:
@@ -36,9 +39,13 @@ public:
 
     // Bytes handed over but not yet written above which the transfer pauses.
     static constexpr std::size_t kMaxPendingBytes = std::size_t{2} * 1024 * 1024;
+    // A write on the network thread slower than this hands the rest of the body to the writer.
+    static constexpr std::chrono::milliseconds kSlowWrite{20};
 
     // `clock` stamps the moments bytes arrive (the delivery run loop's clock, for time-outs).
-    HttpFileSink(std::string path, std::shared_ptr<Clock> clock);
+    // A `slowWrite` of zero hands every chunk to the writer thread.
+    HttpFileSink(std::string path, std::shared_ptr<Clock> clock,
+                 std::chrono::steady_clock::duration slowWrite = kSlowWrite);
     ~HttpFileSink();
     HttpFileSink(const HttpFileSink&) = delete;
     HttpFileSink& operator=(const HttpFileSink&) = delete;
@@ -68,11 +75,17 @@ public:
     bool writeErrorWasNoSpace() const;
 
 private:
+    Accept writeHere(std::string_view bytes);
+    Accept handOver(std::string_view bytes);
+    // Writes one chunk, true when it was written; false after a cancel or a failed write.
+    bool writeChunk(std::string_view bytes);
     void writerLoop();
+    void closeAndTell(std::function<void()> then);
     void wakeTransfer();
 
     const std::string path_;
     const std::shared_ptr<Clock> clock_;
+    const std::chrono::steady_clock::duration slowWrite_;
     std::function<void()> wake_;
 
     mutable std::mutex mutex_;
@@ -87,9 +100,10 @@ private:
     bool closed_ = false;
     bool failed_ = false;
     bool pauseAsked_ = false;  // the transfer paused and waits to be woken
+    bool diskIsSlow_ = false;  // chunks go to the writer thread
     std::optional<Clock::TimePoint> lastActivity_;
 
-    // Held by the writer while it writes, so cancel() can wait for a write in progress.
+    // Held by whichever thread writes, so cancel() can wait for a write in progress.
     std::mutex writing_;
     FileWriter writer_;  // guarded by writing_
     int writeError_ = 0; // guarded by mutex_
