@@ -2,7 +2,10 @@
 // network thread, reply delivered on the main run loop) against the same POST made
 // with libcurl's easy interface on the calling thread. Both keep their connection
 // alive between requests (the session's connection cache, one reused easy handle),
-// and the two kinds of request alternate so that both see the same server state.
+// and the kinds of request alternate so that all see the same server state. A third
+// kind, the same libcurl request on a thread of its own behind one hand-over each way,
+// shows what the hand-overs alone cost on this machine: the floor of any transport
+// that keeps the network off the main thread.
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -20,8 +23,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -108,6 +113,66 @@ private:
     curl_slist* headers_ = nullptr;
 };
 
+// The same libcurl request made on a thread of its own, the caller handing it over and waiting
+// for the reply: what one hand-over each way costs on this machine, with nothing else added.
+class HandedOverCurl {
+public:
+    explicit HandedOverCurl(const std::string& url) : curl_(url), thread_([this] { serve(); }) {}
+    ~HandedOverCurl() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        askedSignal_.notify_one();
+        thread_.join();
+    }
+    HandedOverCurl(const HandedOverCurl&) = delete;
+    HandedOverCurl& operator=(const HandedOverCurl&) = delete;
+
+    // Microseconds, or a negative value on failure.
+    double roundTrip() {
+        const auto begin = Clock::now();
+        {
+            std::lock_guard lock(mutex_);
+            asked_ = true;
+            answered_ = false;
+        }
+        askedSignal_.notify_one();
+        std::unique_lock lock(mutex_);
+        answeredSignal_.wait(lock, [&] { return answered_; });
+        const auto end = Clock::now();
+        return succeeded_ ? std::chrono::duration<double, std::micro>(end - begin).count() : -1;
+    }
+
+private:
+    void serve() {
+        std::unique_lock lock(mutex_);
+        while (true) {
+            askedSignal_.wait(lock, [&] { return asked_ || stopping_; });
+            if (stopping_) {
+                return;
+            }
+            asked_ = false;
+            lock.unlock();
+            const bool succeeded = curl_.roundTrip() >= 0;
+            lock.lock();
+            succeeded_ = succeeded;
+            answered_ = true;
+            answeredSignal_.notify_one();
+        }
+    }
+
+    DirectCurl curl_;
+    std::mutex mutex_;
+    std::condition_variable askedSignal_;
+    std::condition_variable answeredSignal_;
+    bool asked_ = false;
+    bool answered_ = false;
+    bool succeeded_ = false;
+    bool stopping_ = false;
+    std::thread thread_;  // last: starts once everything it uses is there
+};
+
 // Microseconds from requestWithUrl to the completion callback, or negative on failure.
 double transportRoundTrip(const std::shared_ptr<RequestHelp>& help, const std::string& url) {
     std::optional<bool> succeeded;
@@ -161,19 +226,23 @@ int main() {
 
     auto help = std::make_shared<RequestHelp>();
     DirectCurl direct(url);
+    HandedOverCurl handedOver(url);
     std::vector<double> viaTransport;
     std::vector<double> viaCurl;
+    std::vector<double> viaHandOver;
     for (int round = 0; round < kWarmUp + kRounds; ++round) {
         double transport = transportRoundTrip(help, url);
         double curl = direct.roundTrip();
-        if (transport < 0 || curl < 0) {
-            std::fprintf(stderr, "transport_roundtrip: request failed (transport %s, curl %s)\n",
-                         transport < 0 ? "failed" : "ok", curl < 0 ? "failed" : "ok");
+        double handed = handedOver.roundTrip();
+        if (transport < 0 || curl < 0 || handed < 0) {
+            std::fprintf(stderr, "transport_roundtrip: request failed (transport %s, curl %s, handed over %s)\n",
+                         transport < 0 ? "failed" : "ok", curl < 0 ? "failed" : "ok", handed < 0 ? "failed" : "ok");
             return 1;
         }
         if (round >= kWarmUp) {
             viaTransport.push_back(transport);
             viaCurl.push_back(curl);
+            viaHandOver.push_back(handed);
         }
     }
 
@@ -183,5 +252,10 @@ int main() {
         "transport_roundtrip: requesthelp_median_us=%.1f curl_median_us=%.1f ratio=%.3f "
         "(rounds=%d each, interleaved)\n",
         transportMedian, curlMedian, transportMedian / curlMedian, kRounds);
+    const double handedMedian = median(viaHandOver);
+    std::printf(
+        "floor: libcurl on a thread of its own behind one hand-over each way (mutex and condition "
+        "variable): handed_over_median_us=%.1f, %.3f x raw libcurl; RequestHelp against it: %.3f\n",
+        handedMedian, handedMedian / curlMedian, transportMedian / handedMedian);
     return 0;
 }
