@@ -119,9 +119,10 @@ HttpFileSink::Accept HttpFileSink::writeHere(std::string_view bytes) {
     if (!writeChunk(bytes)) {
         return Accept::Failed;
     }
-    if (std::chrono::steady_clock::now() - start > slowWrite_) {
+    if (const auto end = std::chrono::steady_clock::now(); end - start > slowWrite_) {
         std::lock_guard lock(mutex_);
         diskIsSlow_ = true;
+        lastSlowWrite_ = end;
     }
     return Accept::Taken;
 }
@@ -185,10 +186,10 @@ void HttpFileSink::finish(std::function<void()> then) {
             return;
         }
     }
-    closeAndTell(std::move(then));
+    closeAndTell(then);
 }
 
-void HttpFileSink::closeAndTell(std::function<void()> then) {
+void HttpFileSink::closeAndTell(const std::function<void()>& then) {
     {
         std::lock_guard writing(writing_);
         writer_.close();
@@ -232,16 +233,18 @@ void HttpFileSink::writerLoop() {
                 then = std::move(then_);
                 then_ = nullptr;
             }
-            closeAndTell(std::move(then));
+            closeAndTell(then);
             return;
         }
-        bool quick = true;
+        std::optional<std::chrono::steady_clock::time_point> slowAt;
         for (const auto& chunk : batch) {
             const auto start = std::chrono::steady_clock::now();
             if (!writeChunk(chunk)) {
                 break;
             }
-            quick = std::chrono::steady_clock::now() - start <= slowWrite_;
+            if (const auto end = std::chrono::steady_clock::now(); end - start > slowWrite_) {
+                slowAt = end;
+            }
             // Counted off chunk by chunk, so a paused transfer goes on while the rest of the
             // batch is still being written rather than after it.
             bool wake = false;
@@ -258,8 +261,12 @@ void HttpFileSink::writerLoop() {
         bool wake = false;
         {
             std::lock_guard lock(mutex_);
-            // Caught up with writes that are quick again: the network thread writes once more.
-            if (pending_.empty() && pendingBytes_ == 0 && quick && slowWrite_ > std::chrono::steady_clock::duration::zero()) {
+            if (slowAt) {
+                lastSlowWrite_ = *slowAt;
+            }
+            // Caught up, and quick for a while: the network thread writes once more.
+            if (pending_.empty() && pendingBytes_ == 0 && slowWrite_ > std::chrono::steady_clock::duration::zero() &&
+                std::chrono::steady_clock::now() - lastSlowWrite_ >= kSlowDiskHold) {
                 diskIsSlow_ = false;
             }
             wake = pauseAsked_ && (failed_ || pendingBytes_ < kMaxPendingBytes / 2);

@@ -23,7 +23,8 @@ namespace platform {
 // takes longer than `slowWrite`, the chunks go to a writer thread of the sink's own instead, so
 // the other transfers of the network thread do not wait for this file's disk; while that writer
 // is behind by more than a bounded amount the transfer pauses, so memory does not grow either.
-// When the writer has caught up and its writes are quick again, the network thread takes over.
+// When the writer has caught up and its writes have been quick for a while, the network thread
+// takes over again.
 //
 // The delivery thread decides where the body of the response goes (place()); until it has, the
 // transfer holds the body back. A cancel() that returns leaves the file exactly as written so far:
@@ -39,8 +40,10 @@ public:
 
     // Bytes handed over but not yet written above which the transfer pauses.
     static constexpr std::size_t kMaxPendingBytes = std::size_t{2} * 1024 * 1024;
-    // A write on the network thread slower than this hands the rest of the body to the writer.
+    // A write on the network thread slower than this hands the rest of the body to the writer,
+    // which keeps it for at least kSlowDiskHold after its last slow write.
     static constexpr std::chrono::milliseconds kSlowWrite{20};
+    static constexpr std::chrono::seconds kSlowDiskHold{1};
 
     // `clock` stamps the moments bytes arrive (the delivery run loop's clock, for time-outs).
     // A `slowWrite` of zero hands every chunk to the writer thread.
@@ -80,7 +83,7 @@ private:
     // Writes one chunk, true when it was written; false after a cancel or a failed write.
     bool writeChunk(std::string_view bytes);
     void writerLoop();
-    void closeAndTell(std::function<void()> then);
+    void closeAndTell(const std::function<void()>& then);
     void wakeTransfer();
 
     const std::string path_;
@@ -101,6 +104,7 @@ private:
     bool failed_ = false;
     bool pauseAsked_ = false;  // the transfer paused and waits to be woken
     bool diskIsSlow_ = false;  // chunks go to the writer thread
+    std::chrono::steady_clock::time_point lastSlowWrite_;
     std::optional<Clock::TimePoint> lastActivity_;
 
     // Held by whichever thread writes, so cancel() can wait for a write in progress.

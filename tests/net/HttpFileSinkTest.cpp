@@ -41,7 +41,7 @@ HttpFileSink::Accept offer(HttpFileSink& sink, const std::string& bytes) {
 TEST(HttpFileSink, AWriterThatTakesOverKeepsTheOrderStopsAtCancelAndTellsAFullDisk) {
     qelvo::test::TempContainer folder;
     const auto clock = std::make_shared<platform::RealClock>();
-    constexpr std::size_t kChunk = 256 * 1024;
+    constexpr std::size_t kChunk = std::size_t{256} * 1024;
 
     {
         // Kept bytes, skipped bytes and every chunk in order; the end comes after the last byte.

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
 #include <csignal>
 #include <fstream>
 #include <sstream>
@@ -14,6 +15,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     int fds[2];
     if (argv.empty() || ::pipe2(fds, O_CLOEXEC) != 0) return;
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const auto& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
@@ -26,6 +28,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     }
     ::close(fds[1]);
     outputFd_ = fds[0];
+    if (pid_ > 0) {
+        reader_ = std::thread([this] { readUntilClosed(); });
+    }
 }
 
 ChildProcess::~ChildProcess() {
@@ -33,31 +38,39 @@ ChildProcess::~ChildProcess() {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
     }
+    // A grandchild could still hold the pipe open: the reader looks at this flag between polls.
+    stopReading_ = true;
+    if (reader_.joinable()) reader_.join();
     if (outputFd_ >= 0) ::close(outputFd_);
 }
 
-void ChildProcess::readAvailable(int timeoutMs) {
-    if (outputFd_ < 0) return;
-    pollfd entry{outputFd_, POLLIN, 0};
-    if (::poll(&entry, 1, timeoutMs) <= 0) return;
+void ChildProcess::readUntilClosed() {
     char buffer[4096];
-    const ssize_t n = ::read(outputFd_, buffer, sizeof buffer);
-    if (n > 0) output_.append(buffer, static_cast<std::size_t>(n));
-    if (n == 0) {
-        ::close(outputFd_);
-        outputFd_ = -1;
+    while (!stopReading_) {
+        pollfd entry{outputFd_, POLLIN, 0};
+        if (::poll(&entry, 1, 100) <= 0) continue;
+        const ssize_t n = ::read(outputFd_, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        std::lock_guard lock(mutex_);
+        if (n <= 0) {
+            outputEnded_ = true;
+            grew_.notify_all();
+            return;
+        }
+        output_.append(buffer, static_cast<std::size_t>(n));
+        grew_.notify_all();
     }
 }
 
+std::string ChildProcess::output() const {
+    std::lock_guard lock(mutex_);
+    return output_;
+}
+
 bool ChildProcess::waitForOutput(const std::string& text, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (output_.find(text) == std::string::npos) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || outputFd_ < 0) return output_.find(text) != std::string::npos;
-        readAvailable(static_cast<int>(left.count()));
-    }
-    return true;
+    std::unique_lock lock(mutex_);
+    return grew_.wait_for(lock, limit, [&] { return outputEnded_ || output_.find(text) != std::string::npos; }) &&
+           output_.find(text) != std::string::npos;
 }
 
 void ChildProcess::signal(int number) {
@@ -74,7 +87,7 @@ int ChildProcess::waitForExit(std::chrono::milliseconds limit) {
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
         if (std::chrono::steady_clock::now() >= deadline) return -1;
-        readAvailable(20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return -1;
 }
