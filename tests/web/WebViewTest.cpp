@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -40,6 +42,9 @@ protected:
         });
         http.Get("/dir/next.html", [this](const httplib::Request&, httplib::Response& res) {
             ++requests;
+            for (int waited = 0; !answerNext && waited < 5000; ++waited) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
             res.set_content("<p>second page</p>", "text/html");
         });
         http.Get("/old", [this](const httplib::Request&, httplib::Response& res) {
@@ -81,6 +86,8 @@ protected:
 
     LoopbackServer server;
     std::atomic<int> requests{0};
+    // Cleared, the second page's answer waits (up to five seconds) until it is set again.
+    std::atomic<bool> answerNext{true};
     std::shared_ptr<platform::ManualClock> clock;
     std::shared_ptr<WebView> view;
     std::shared_ptr<RecordingWebDelegate> delegate;
@@ -169,7 +176,7 @@ TEST_F(WebViewTest, NotFoundPageIsStillAPageThatFinishes) {
 }
 
 TEST_F(WebViewTest, UnreachableServerFailsAfterTheStart) {
-    std::string url = "http://127.0.0.1:" + std::to_string(qelvo::testing::closedPort()) + "/a";
+    std::string url = "http://127.0.0.1:" + std::to_string(qelvo::testing::unusedLoopbackPort()) + "/a";
     view->loadRequest(url);
     ASSERT_TRUE(runUntilEnded());
     EXPECT_EQ(delegate->events,
@@ -277,9 +284,11 @@ TEST_F(WebViewLinkTest, ListsItselfForTheDeviceWithItsPage) {
 }
 
 TEST_F(WebViewLinkTest, ViewGoneBeforeTheAnswerHearsNothing) {
+    answerNext = false;
     view->followLink("next.html");
     mainLoop().runPending();
     view.reset();
+    answerNext = true;
     settle();
     EXPECT_EQ(delegate->events, (Events{"link " + server.url("/dir/next.html"), "start"}));
 }
