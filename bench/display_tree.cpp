@@ -40,7 +40,7 @@ constexpr int kCalls = 200;
 constexpr int kMoves = 60;
 const char* kJson = "application/json";
 
-using bench::freePort;
+using qelvo::testing::unusedLoopbackPort;
 using bench::spawnQuiet;
 
 double ms(Clock::duration duration) {
@@ -162,7 +162,7 @@ int main() {
     const std::string container =
         (std::filesystem::temp_directory_path() / ("qelvo-bench-display-" + std::to_string(getpid()))).string();
     std::filesystem::create_directories(container);
-    const int port = freePort();
+    const int port = unusedLoopbackPort();
     std::string serviceHost = service.origin();
     serviceHost.erase(0, serviceHost.find("//") + 2);
     pid_t pid = spawnQuiet({QELVO_APP_BIN, "--container", container, "--service-host", serviceHost,

@@ -1,9 +1,10 @@
 // One 512 MB video downloaded through the running app, measured from outside as a person would
 // see it: from the course page's video link being followed (through the device API) until the
-// finished file is whole in the downloads folder; against `curl -s -o` of the same file from the
-// same demo service, runs alternating. Figures are printed, never asserted.
+// finished file is whole in the downloads folder; against `curl -s -o` of the same file from a
+// demo service of the same build, runs alternating. Figures are printed, never asserted.
 //   bench_download_from_outside [RUNS=3]
 
+#include "bench/support/DemoServiceProcess.h"
 #include "tests/support/DownloadsJourney.h"
 #include "tests/support/RunningApp.h"
 #include "tests/support/TempContainer.h"
@@ -66,16 +67,11 @@ double downloadThroughTheApp(const std::string& address) {
     return secondsSince(start);
 }
 
-// Seconds `curl -s -o` takes for the same file from a demo service of its own, or -1.
-double downloadWithCurl(const std::string& address) {
-    qelvo::test::TempContainer container;
-    RunningApp app(RunningApp::Paths{QELVO_APP_BIN, QELVO_DEMO_SERVICE_BIN, QELVO_DEMO_DATA_DIR}, container.path());
-    if (!app.ready()) {
-        return -1;
-    }
-    const fs::path file = fs::path(container.path()) / "curl.mp4";
-    const std::string command = "curl -s -o '" + file.string() + "' 'http://127.0.0.1:" +
-                                std::to_string(app.servicePort()) + address + "'";
+// Seconds `curl -s -o` takes for the same file from `service`, or -1.
+double downloadWithCurl(const bench::DemoServiceProcess& service, const std::string& address) {
+    qelvo::test::TempContainer folder;
+    const fs::path file = fs::path(folder.path()) / "curl.mp4";
+    const std::string command = "curl -s -o '" + file.string() + "' '" + service.origin() + address + "'";
     const auto start = Clock::now();
     const int status = std::system(command.c_str());
     const double seconds = secondsSince(start);
@@ -87,11 +83,16 @@ double downloadWithCurl(const std::string& address) {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const std::string address = "/videos/synthetic/" + std::to_string(kBytes) + ".mp4";
+    bench::DemoServiceProcess service;
+    if (!service.start()) {
+        std::printf("download_from_outside: the demo service could not be started; nothing measured\n");
+        return 0;
+    }
     std::vector<double> app;
     std::vector<double> curl;
     for (int run = 0; run < runs; ++run) {
         const double throughApp = downloadThroughTheApp(address);
-        const double withCurl = downloadWithCurl(address);
+        const double withCurl = downloadWithCurl(service, address);
         if (throughApp < 0 || withCurl < 0) {
             std::printf("run %d did not complete (app %.2f s, curl %.2f s)\n", run, throughApp, withCurl);
             continue;

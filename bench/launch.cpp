@@ -33,7 +33,7 @@ namespace {
 constexpr int kRuns = 9;
 using Clock = std::chrono::steady_clock;
 
-using bench::freePort;
+using qelvo::testing::unusedLoopbackPort;
 using bench::spawnQuiet;
 
 void stop(pid_t pid) {
@@ -90,7 +90,7 @@ Sample measureService(int port) {
 }
 
 Sample measureApp(int servicePort, const std::string& container) {
-    int devicePort = freePort();
+    int devicePort = unusedLoopbackPort();
     auto spawned = Clock::now();
     pid_t pid =
         spawnQuiet({QELVO_APP_BIN, "--container", container, "--service-host",
@@ -124,7 +124,7 @@ int main() {
             .string();
     std::filesystem::create_directories(container);
 
-    int servicePort = freePort();
+    int servicePort = unusedLoopbackPort();
     pid_t service =
         spawnQuiet({QELVO_DEMO_SERVICE_BIN, "--port", std::to_string(servicePort), "--data", QELVO_DEMO_DATA_DIR});
     httplib::Client probe("127.0.0.1", servicePort);
@@ -137,7 +137,7 @@ int main() {
     std::vector<double> appMs, appMb, serviceMs, serviceMb;
     for (int run = 0; run < kRuns; ++run) {
         Sample app = measureApp(servicePort, container);
-        Sample reference = measureService(freePort());
+        Sample reference = measureService(unusedLoopbackPort());
         if (app.startMs < 0 || reference.startMs < 0) {
             std::fprintf(stderr, "a process did not become ready\n");
             stop(service);

@@ -3,10 +3,10 @@
 // Child processes of a benchmark: a free loopback port to give them, and a start with their
 // output discarded.
 
+#include "tests/support/LoopbackPort.h"
+
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <string>
@@ -15,19 +15,6 @@
 extern char** environ;
 
 namespace bench {
-
-// A loopback port that was free a moment ago.
-inline int freePort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 // Starts `args[0]` with the rest as its arguments, stdout and stderr sent to /dev/null.
 inline pid_t spawnQuiet(const std::vector<std::string>& args) {

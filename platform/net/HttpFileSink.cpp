@@ -110,8 +110,19 @@ HttpFileSink::Accept HttpFileSink::append(std::string_view bytes) {
         }
         // Nothing waits for the writer, so writing here keeps the order of the bytes.
         here = pendingBytes_ == 0 && !diskIsSlow_;
+        if (!here) {
+            pending_.emplace_back(bytes);
+            pendingBytes_ += bytes.size();
+            if (!thread_.joinable()) {
+                thread_ = std::thread([this] { writerLoop(); });
+            }
+        }
     }
-    return here ? writeHere(bytes) : handOver(bytes);
+    if (here) {
+        return writeHere(bytes);
+    }
+    work_.notify_one();
+    return Accept::Taken;
 }
 
 HttpFileSink::Accept HttpFileSink::writeHere(std::string_view bytes) {
@@ -124,22 +135,6 @@ HttpFileSink::Accept HttpFileSink::writeHere(std::string_view bytes) {
         diskIsSlow_ = true;
         lastSlowWrite_ = end;
     }
-    return Accept::Taken;
-}
-
-HttpFileSink::Accept HttpFileSink::handOver(std::string_view bytes) {
-    {
-        std::lock_guard lock(mutex_);
-        if (closed_) {
-            return Accept::Failed;
-        }
-        pending_.emplace_back(bytes);
-        pendingBytes_ += bytes.size();
-        if (!thread_.joinable()) {
-            thread_ = std::thread([this] { writerLoop(); });
-        }
-    }
-    work_.notify_one();
     return Accept::Taken;
 }
 

@@ -79,7 +79,6 @@ public:
 
 private:
     Accept writeHere(std::string_view bytes);
-    Accept handOver(std::string_view bytes);
     // Writes one chunk, true when it was written; false after a cancel or a failed write.
     bool writeChunk(std::string_view bytes);
     void writerLoop();

@@ -241,6 +241,21 @@ protected:
         return list;
     }
 
+    // Category 3 shows its first page; "load more" asks for page 2, whose answer waits, and a
+    // refresh starts meanwhile.
+    void refreshWhileLoadMoreWaits() {
+        service.reply("mode=5&id=3&nowPage=1", pagedReply(1, true, 0, 10, "课程"));
+        service.reply("mode=5&id=3&nowPage=2", pagedReply(2, true, 10, 10, "课程"));
+        openCategory("3");
+        advance(2.0);
+        ASSERT_TRUE(pump([&] { return list->dataList().size() == 10 && !list->reloading(); }));
+        service.hold("mode=5&id=3&nowPage=2");
+        footerOf(*list->listTableView())->button()->sendActionsForControlEvents(platform::TouchUpInside);
+        ASSERT_TRUE(waitForRequests("mode=5&id=3&nowPage=2", 1));
+        list->refreshData(nullptr);
+        advance(2.0);
+    }
+
     std::shared_ptr<CourseListViewCon> list;
 };
 
@@ -273,17 +288,7 @@ TEST_F(CourseListTest, AFailedFirstPageClosesTheHeader) {
 }
 
 TEST_F(CourseListTest, ARefreshDuringLoadMoreDoesNotLeaveTheHeaderLoading) {
-    service.reply("mode=5&id=3&nowPage=1", pagedReply(1, true, 0, 10, "课程"));
-    service.reply("mode=5&id=3&nowPage=2", pagedReply(2, true, 10, 10, "课程"));
-    openCategory("3");
-    advance(2.0);
-    ASSERT_TRUE(pump([&] { return list->dataList().size() == 10 && !list->reloading(); }));
-
-    service.hold("mode=5&id=3&nowPage=2");
-    footerOf(*list->listTableView())->button()->sendActionsForControlEvents(platform::TouchUpInside);
-    ASSERT_TRUE(waitForRequests("mode=5&id=3&nowPage=2", 1));
-    list->refreshData(nullptr);
-    advance(2.0);
+    ASSERT_NO_FATAL_FAILURE(refreshWhileLoadMoreWaits());
     EXPECT_TRUE(list->reloading());
     EXPECT_EQ(service.count("mode=5&id=3&nowPage=1"), 1U);
 
@@ -295,16 +300,7 @@ TEST_F(CourseListTest, ARefreshDuringLoadMoreDoesNotLeaveTheHeaderLoading) {
 }
 
 TEST_F(CourseListTest, AListClosedWhileItsFirstPageWaitsSendsItNotAndReportsNoError) {
-    service.reply("mode=5&id=3&nowPage=1", pagedReply(1, true, 0, 10, "课程"));
-    service.reply("mode=5&id=3&nowPage=2", pagedReply(2, true, 10, 10, "课程"));
-    openCategory("3");
-    advance(2.0);
-    ASSERT_TRUE(pump([&] { return list->dataList().size() == 10 && !list->reloading(); }));
-    service.hold("mode=5&id=3&nowPage=2");
-    footerOf(*list->listTableView())->button()->sendActionsForControlEvents(platform::TouchUpInside);
-    ASSERT_TRUE(waitForRequests("mode=5&id=3&nowPage=2", 1));
-    list->refreshData(nullptr);
-    advance(2.0);
+    ASSERT_NO_FATAL_FAILURE(refreshWhileLoadMoreWaits());
 
     nav->popViewControllerAnimated(false);
     service.release();

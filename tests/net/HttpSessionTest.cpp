@@ -214,7 +214,7 @@ TEST_F(HttpSessionTest, InterimResponsesAreSkippedAndTrailersAreNoHeaders) {
 }
 
 TEST_F(HttpSessionTest, RefusedConnectionFailsWithCannotConnect) {
-    const int port = qelvo::testing::closedPort();
+    const int port = qelvo::testing::unusedLoopbackPort();
     auto delegate = start(get("http://127.0.0.1:" + std::to_string(port) + "/"));
     ASSERT_TRUE(waitForEnd(*delegate));
     ASSERT_EQ(delegate->events, std::vector<std::string>{"fail"});

@@ -6,6 +6,7 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "tests/support/LoopbackPort.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -244,19 +245,6 @@ private:
     int stop_[2] = {-1, -1};
     std::thread thread_;
 };
-
-// A loopback port on which nothing listens.
-inline int closedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 // Runs each case with this thread as the main run loop's thread, and leaves the
 // loop empty and on the real clock afterwards.

@@ -149,7 +149,7 @@ TEST_F(URLConnectionTest, CancelledConnectionIsSilentAndReleasesItsDelegate) {
 TEST_F(URLConnectionTest, RefusedConnectionFails) {
     auto delegate = std::make_shared<RecordingConnectionDelegate>();
     URLConnection::connectionWithRequest(
-        requestFor("http://127.0.0.1:" + std::to_string(qelvo::testing::closedPort()) + "/"), delegate);
+        requestFor("http://127.0.0.1:" + std::to_string(qelvo::testing::unusedLoopbackPort()) + "/"), delegate);
     ASSERT_TRUE(mainLoop().runUntil([&] { return delegate->ended(); }, 20.0));
     EXPECT_EQ(delegate->events, std::vector<std::string>{"fail -1004"});
 }

@@ -153,7 +153,7 @@ TEST_F(RequestHelpTest, RefusedConnectionReachesTheFailureCallback) {
     std::optional<HttpError> error;
     bool completed = false;
     help->requestWithUrl(
-        "http://127.0.0.1:" + std::to_string(qelvo::testing::closedPort()) + kPath, "mode=1",
+        "http://127.0.0.1:" + std::to_string(qelvo::testing::unusedLoopbackPort()) + kPath, "mode=1",
         [&](const std::string&) { completed = true; },
         [&](const HttpError& e) {
             EXPECT_FALSE(help->running());

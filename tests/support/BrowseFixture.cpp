@@ -98,7 +98,7 @@ bool BrowseTest::waitForRequests(const std::string& prefix, std::size_t n) {
 }
 
 void BrowseTest::refuseConnections() {
-    ServiceEndpoint::setHost("127.0.0.1:" + std::to_string(qelvo::testing::closedPort()));
+    ServiceEndpoint::setHost("127.0.0.1:" + std::to_string(qelvo::testing::unusedLoopbackPort()));
 }
 
 void BrowseTest::acceptConnections() {

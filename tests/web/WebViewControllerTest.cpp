@@ -177,7 +177,7 @@ TEST_F(WebViewControllerTest, StartShowsSpinnerAndOverlayFinishStopsBoth) {
 }
 
 TEST_F(WebViewControllerTest, FailedLoadStopsBothAndSaysNothing) {
-    open("http://127.0.0.1:" + std::to_string(qelvo::testing::closedPort()) + "/a");
+    open("http://127.0.0.1:" + std::to_string(qelvo::testing::unusedLoopbackPort()) + "/a");
     ASSERT_TRUE(loadEnded());
     EXPECT_TRUE(screen->acView()->isHidden());
     EXPECT_FALSE(overlayShows());
